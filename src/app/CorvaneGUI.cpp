@@ -1,0 +1,190 @@
+#include "app/CorvaneGUI.h"
+
+#include "app/BorderLayout.h"
+#include "conversion/ConverterLocation.h"
+#include "joblist/JobTableModel.h"
+#include "joblist/customTable.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSysInfo>
+
+namespace {
+// The operating-system name in the words Windows itself uses ("Windows 10"),
+// so that the prefix test below can tell Windows from everything else.
+QString operatingSystemName()
+{
+    const QString product = QSysInfo::productType();
+    if (product == QLatin1String("windows"))
+        return QStringLiteral("Windows ") + QSysInfo::productVersion();
+    if (product == QLatin1String("macos") || product == QLatin1String("osx"))
+        return QStringLiteral("Mac OS X");
+    QString kernel = QSysInfo::kernelType();
+    if (!kernel.isEmpty())
+        kernel[0] = kernel[0].toUpper();
+    return kernel;
+}
+} // namespace
+
+CorvaneGUI::Environment CorvaneGUI::systemEnvironment()
+{
+    return {operatingSystemName(), [](const QString& path) { return QFileInfo::exists(path); }};
+}
+
+int CorvaneGUI::systemForOsName(const QString& name)
+{
+    return name.startsWith(QLatin1String("Windows")) ? 0 : 1;
+}
+
+CorvaneGUI::CorvaneGUI(const Environment& environment)
+{
+    setUpClass();
+    setCentralWidget(new QWidget);
+    centralWidget()->setLayout(new BorderLayout(0, 0));
+    setMenuBar(menuBar);
+    buildMenus();
+    detectSystem(environment.osName);
+    model = new JobTableModel(this);
+    table = new customTable(this);
+    table->setModel(model);
+    table->configureColumns();
+    scrollPane = table;
+    buildLayout();
+    setIcons();
+    locateConverter(environment.fileExists);
+    setDefaultStates();
+    attachListeners();
+    frame = this;
+}
+
+CorvaneGUI::~CorvaneGUI()
+{
+    clearClass();
+}
+
+void CorvaneGUI::buildMenus()
+{
+    menuFile->addAction(itemExit);
+    menuBar->addMenu(menuFile);
+
+    menuEdit->addMenu(menuTheme);
+    menuTheme->addAction(itemLookThemed);
+    menuTheme->addAction(itemLookSystem);
+    menuEdit->addMenu(menuSystem);
+    menuSystem->addAction(itemSystemWindows);
+    menuSystem->addAction(itemSystemMac);
+    menuBar->addMenu(menuEdit);
+
+    for (QAction* item : {itemAbout, itemUpdate, itemDonate, itemForums})
+        menuHelp->addAction(item);
+    menuBar->addMenu(menuHelp);
+
+    groupSystem->addAction(itemSystemWindows);
+    groupSystem->addAction(itemSystemMac);
+
+    // The menus and actions were made without a parent; the window owns them now.
+    for (QMenu* menu : {menuFile, menuEdit, menuTheme, menuSystem, menuHelp})
+        menu->setParent(this, menu->windowFlags());
+    for (QAction* item : {itemExit, itemLookThemed, itemLookSystem, itemSystemWindows,
+                          itemSystemMac, itemAbout, itemUpdate, itemDonate, itemForums})
+        item->setParent(this);
+}
+
+void CorvaneGUI::detectSystem(const QString& name)
+{
+    osName = name;
+    system = systemForOsName(osName);
+    (system == 0 ? itemSystemWindows : itemSystemMac)->setChecked(true);
+}
+
+void CorvaneGUI::buildLayout()
+{
+    auto border = [](QWidget* panel) { return static_cast<BorderLayout*>(panel->layout()); };
+    auto* content = static_cast<BorderLayout*>(centralWidget()->layout());
+
+    panelBanner->setAutoFillBackground(true);
+    QPalette bannerPalette = panelBanner->palette();
+    bannerPalette.setColor(QPalette::Window, QColor(0x22, 0x30, 0x3c)); // the banner art's own colour
+    panelBanner->setPalette(bannerPalette);
+    border(panelBanner)->addWidget(labelBanner, BorderLayout::Center);
+    content->addWidget(panelBanner, BorderLayout::North);
+    content->addWidget(panelCentre, BorderLayout::Center);
+
+    auto* addGrid = static_cast<QGridLayout*>(panelAdd->layout());
+    addGrid->addWidget(buttonAddImages, 0, 0);
+    addGrid->addWidget(buttonAddDirectory, 0, 1);
+    border(panelCentre)->addWidget(panelAdd, BorderLayout::North);
+
+    border(panelCentre)->addWidget(panelTable, BorderLayout::Center);
+    border(panelTable)->addWidget(scrollPane);
+    auto* buttons = static_cast<QHBoxLayout*>(panelTableButtons->layout());
+    buttons->addStretch();
+    for (QPushButton* button : {buttonOpenFile, buttonOpenFolder, buttonRemoveSelected,
+                                buttonRemoveConverted, buttonReset})
+        buttons->addWidget(button);
+    buttons->addStretch();
+    border(panelTable)->addWidget(panelTableButtons, BorderLayout::South);
+
+    border(panelCentre)->addWidget(panelSettings, BorderLayout::South);
+    auto* flags = static_cast<QGridLayout*>(panelFlags->layout());
+    const QList<QWidget*> cells{labelFlags,   nullptr,    nullptr,     checkPyramid, checkGamma,
+                                nullptr,      checkTile,  fieldGamma,  nullptr,      checkCustom,
+                                checkFilter,  nullptr,    fieldCustom, fieldFilter,  nullptr};
+    for (int i = 0; i < cells.size(); ++i)
+        flags->addWidget(cells[i] ? cells[i] : new QLabel(QStringLiteral(" ")), i / 3, i % 3);
+    for (int column = 0; column < 3; ++column)
+        flags->setColumnStretch(column, 1);
+    border(panelSettings)->addWidget(panelFlags, BorderLayout::North);
+
+    border(panelImfCopy)->addWidget(labelImfCopy, BorderLayout::West);
+    border(panelImfCopy)->addWidget(fieldImfCopy, BorderLayout::Center);
+    border(panelImfCopy)->addWidget(buttonImfCopyBrowse, BorderLayout::East);
+    border(panelSettings)->addWidget(panelImfCopy, BorderLayout::Center);
+
+    border(panelSettings)->addWidget(panelOutput, BorderLayout::South);
+    border(panelOutput)->addWidget(checkSameDirectory, BorderLayout::North);
+    border(panelDirectory)->addWidget(labelDirectory, BorderLayout::West);
+    border(panelDirectory)->addWidget(fieldDirectory, BorderLayout::Center);
+    border(panelDirectory)->addWidget(buttonDirectoryBrowse, BorderLayout::East);
+    border(panelOutput)->addWidget(panelDirectory, BorderLayout::Center);
+    border(panelRun)->addWidget(buttonProcess, BorderLayout::Center);
+    border(panelRun)->addWidget(buttonCreateScript, BorderLayout::East);
+    border(panelOutput)->addWidget(panelRun, BorderLayout::South);
+}
+
+void CorvaneGUI::setIcons()
+{
+    for (QPushButton* button :
+         {buttonAddImages, buttonAddDirectory, buttonImfCopyBrowse, buttonDirectoryBrowse})
+        button->setIcon(QIcon(*iconOpen));
+    buttonProcess->setIcon(QIcon(*iconArrow));
+    buttonProcess->setIconSize(iconArrow->size());
+}
+
+void CorvaneGUI::locateConverter(const std::function<bool(const QString&)>& exists)
+{
+    fieldImfCopy->setText(::locateConverter(exists));
+    imfCopyDefault = fieldImfCopy->text();
+}
+
+void CorvaneGUI::setDefaultStates()
+{
+    checkSameDirectory->setChecked(true);
+    checkPyramid->setChecked(true);
+    for (QWidget* widget :
+         {static_cast<QWidget*>(labelDirectory), static_cast<QWidget*>(fieldDirectory),
+          static_cast<QWidget*>(buttonDirectoryBrowse), static_cast<QWidget*>(fieldCustom),
+          static_cast<QWidget*>(fieldGamma), static_cast<QWidget*>(fieldFilter)})
+        widget->setEnabled(false);
+    fieldGamma->setText(QStringLiteral("1.0"));
+    fieldFilter->setText(QStringLiteral("1.0"));
+}

@@ -1,0 +1,192 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class QAbstractScrollArea;
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPixmap;
+class QPushButton;
+class QWidget;
+class JobTableModel;
+class customTable;
+struct FlagOptions;
+struct CommandSettings;
+
+// The one main window. Its widgets and settings are class-wide, so the small
+// listener classes below reach them directly without holding the window.
+class CorvaneGUI final : public QMainWindow {
+    Q_OBJECT
+public:
+    // What the window asks of the machine at start-up; tests replace it.
+    struct Environment {
+        QString osName;
+        std::function<bool(const QString&)> fileExists;
+    };
+    static Environment systemEnvironment();
+
+    explicit CorvaneGUI(const Environment& environment = systemEnvironment());
+    ~CorvaneGUI() override;
+
+    // Settings and shared state.
+    static inline const QString version = QStringLiteral("1.0");
+    static inline CorvaneGUI* frame = nullptr;
+    static inline int system = 0; // target system of scripts: 0 Windows, 1 Mac
+    static inline QString osName;
+    static inline QString imfCopyDefault;
+    static inline QString chooserDirectory;
+    static inline const int hgap = 8;
+    static inline const int vgap = 8;
+    static inline const QStringList columnNames{QStringLiteral("Process"), QStringLiteral("Image"),
+                                                QStringLiteral("New Image"),
+                                                QStringLiteral("Status")};
+    static inline JobTableModel* model = nullptr;
+    static inline customTable* table = nullptr;
+    static inline QAbstractScrollArea* scrollPane = nullptr; // the table scrolls itself
+
+    // Pictures.
+    static inline QPixmap* logoImage = nullptr;
+    static inline QPixmap* iconBanner = nullptr;
+    static inline QPixmap* iconMaker = nullptr;
+    static inline QPixmap* iconOpen = nullptr;
+    static inline QPixmap* iconArrow = nullptr;
+
+    // Menus.
+    static inline QMenuBar* menuBar = nullptr;
+    static inline QMenu* menuFile = nullptr;
+    static inline QMenu* menuEdit = nullptr;
+    static inline QMenu* menuTheme = nullptr;
+    static inline QMenu* menuSystem = nullptr;
+    static inline QMenu* menuHelp = nullptr;
+    static inline QAction* itemExit = nullptr;
+    static inline QAction* itemLookThemed = nullptr;
+    static inline QAction* itemLookSystem = nullptr;
+    static inline QAction* itemSystemWindows = nullptr;
+    static inline QAction* itemSystemMac = nullptr;
+    static inline QAction* itemAbout = nullptr;
+    static inline QAction* itemUpdate = nullptr;
+    static inline QAction* itemDonate = nullptr;
+    static inline QAction* itemForums = nullptr;
+    static inline QActionGroup* groupSystem = nullptr;
+
+    // Panels.
+    static inline QWidget* panelBanner = nullptr;
+    static inline QWidget* panelCentre = nullptr;
+    static inline QWidget* panelAdd = nullptr;
+    static inline QWidget* panelTable = nullptr;
+    static inline QWidget* panelTableButtons = nullptr;
+    static inline QWidget* panelSettings = nullptr;
+    static inline QWidget* panelFlags = nullptr;
+    static inline QWidget* panelImfCopy = nullptr;
+    static inline QWidget* panelOutput = nullptr;
+    static inline QWidget* panelDirectory = nullptr;
+    static inline QWidget* panelRun = nullptr;
+
+    // Labels.
+    static inline QLabel* labelBanner = nullptr;
+    static inline QLabel* labelMaker = nullptr;
+    static inline QLabel* labelFlags = nullptr;
+    static inline QLabel* labelImfCopy = nullptr;
+    static inline QLabel* labelDirectory = nullptr;
+
+    // Buttons.
+    static inline QPushButton* buttonAddImages = nullptr;
+    static inline QPushButton* buttonAddDirectory = nullptr;
+    static inline QPushButton* buttonOpenFile = nullptr;
+    static inline QPushButton* buttonOpenFolder = nullptr;
+    static inline QPushButton* buttonRemoveSelected = nullptr;
+    static inline QPushButton* buttonRemoveConverted = nullptr;
+    static inline QPushButton* buttonReset = nullptr;
+    static inline QPushButton* buttonImfCopyBrowse = nullptr;
+    static inline QPushButton* buttonDirectoryBrowse = nullptr;
+    static inline QPushButton* buttonProcess = nullptr;
+    static inline QPushButton* buttonCreateScript = nullptr;
+
+    // Check boxes.
+    static inline QCheckBox* checkPyramid = nullptr;
+    static inline QCheckBox* checkTile = nullptr;
+    static inline QCheckBox* checkGamma = nullptr;
+    static inline QCheckBox* checkFilter = nullptr;
+    static inline QCheckBox* checkCustom = nullptr;
+    static inline QCheckBox* checkSameDirectory = nullptr;
+
+    // Text fields.
+    static inline QLineEdit* fieldGamma = nullptr;
+    static inline QLineEdit* fieldFilter = nullptr;
+    static inline QLineEdit* fieldCustom = nullptr;
+    static inline QLineEdit* fieldImfCopy = nullptr;
+    static inline QLineEdit* fieldDirectory = nullptr;
+
+    // Target system for an operating-system name: only names starting with
+    // "Windows" (letter case included) give Windows.
+    static int systemForOsName(const QString& name);
+
+    // Shared operations of the listeners; they read the widgets and hand
+    // plain values to the rules.
+    static bool addImageRow(const QString& path);
+    static void addImageRows(const QStringList& paths);
+    static void recomputeTargets();
+    static int selectedRowIndex();
+    static FlagOptions flagOptions();
+    static CommandSettings commandSettings();
+    static QString buildFlagString();
+    static std::optional<QString> commandTargetPath(int row);
+    static std::optional<QString> buildConverterCommand(int row);
+    static void setFlagControlsEnabled(bool enabled);
+    static void locateConverter(const std::function<bool(const QString&)>& exists);
+    static bool openWithDesktop(const QString& path);
+    static void openWebPage(const QString& address);
+    static void showAboutBox();
+    static void packFrame();
+    static void processImages();
+    static void createScript();
+
+    // Action listeners.
+    struct ListenerAddImages { void actionPerformed() const; };
+    struct ListenerAddDirectory { void actionPerformed() const; };
+    struct ListenerOpenDirectory { void actionPerformed() const; };
+    struct ListenerImfCopyBrowse { void actionPerformed() const; };
+    struct ListenerProcessImages { void actionPerformed() const; };
+    struct ListenerTableOpenFile { void actionPerformed() const; };
+    struct ListenerTableOpenFolder { void actionPerformed() const; };
+    struct ListenerTableDelete { void actionPerformed() const; };
+    struct ListenerTableDeleteCon { void actionPerformed() const; };
+    struct ListenerTableReset { void actionPerformed() const; };
+    struct ListenerCreateScript { void actionPerformed() const; };
+    struct ListenerFileExit { void actionPerformed() const; };
+    struct ListenerEditLook0 { void actionPerformed() const; };
+    struct ListenerEditLook1 { void actionPerformed() const; };
+    struct ListenerEditSystem0 { void actionPerformed() const; };
+    struct ListenerEditSystem1 { void actionPerformed() const; };
+    struct ListenerHelpAbout { void actionPerformed() const; };
+    struct ListenerHelpWebsite { void actionPerformed() const; };
+    struct ListenerHelpDonate { void actionPerformed() const; };
+    struct ListenerHelpForum { void actionPerformed() const; };
+    // State-change listeners of the option check boxes.
+    struct ListenerCustom { void itemStateChanged() const; };
+    struct ListenerGamma { void itemStateChanged() const; };
+    struct ListenerFilter { void itemStateChanged() const; };
+    struct ListenerSameDirectory { void itemStateChanged() const; };
+    // Text-change listener of the output directory field.
+    struct ListenerDirectory { void textChanged() const; };
+
+private:
+    static void setUpClass();
+    static void clearClass();
+    void buildMenus();
+    void detectSystem(const QString& name);
+    void buildLayout();
+    void setIcons();
+    void setDefaultStates();
+    void attachListeners();
+};

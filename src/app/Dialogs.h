@@ -1,0 +1,70 @@
+#pragma once
+
+#include "conversion/FileFilter.h"
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+// Every modal exchange with the user, and every hand-over to the desktop,
+// passes through here, so tests can answer instead of a person.
+namespace Dialogs {
+
+enum class MessageKind { Information, Warning, Error };
+
+// A modal message box over the main window.
+void showMessage(MessageKind kind, const QString& title, const QString& text);
+
+// A modal Yes/No question over the main window; true only for Yes.
+bool ask(const QString& title, const QString& text);
+
+enum class FileMode { OpenFile, OpenFiles, Directory, Save };
+
+struct FileRequest {
+    FileMode mode = FileMode::OpenFiles;
+    QString title;
+    QString startDirectory;
+    std::vector<std::shared_ptr<const FileFilter>> filters; // offered in this order
+    int currentFilter = -1;      // index into filters; -1 keeps the dialog's default
+    bool allFilesChoice = true;  // also offer the dialog's own "everything" choice
+    QString acceptLabel;         // empty: the dialog's own text
+};
+
+struct FileAnswer {
+    QStringList files;       // full paths, native separators
+    int selectedFilter = -1; // index into the request's filters; -1 for "everything"
+};
+
+// Nothing when the user cancels.
+std::optional<FileAnswer> chooseFiles(const FileRequest& request);
+
+// Hands an address (a web page, or a local file or folder) to the desktop.
+bool openUrl(const QUrl& url);
+
+// Test side: once enabled, nothing is shown; answers come from the queues
+// (a question with no queued answer is "No", a dialog with none is cancelled)
+// and every exchange is recorded.
+namespace Testing {
+struct Message {
+    MessageKind kind;
+    QString title;
+    QString text;
+};
+
+void enable();
+void reset();
+void queueAnswer(bool yes);
+void queueFiles(std::optional<FileAnswer> answer);
+void setOpenUrlResult(bool result);
+
+const std::vector<Message>& messages();
+const std::vector<QString>& questions();
+const std::vector<FileRequest>& fileRequests();
+const std::vector<QUrl>& openedUrls();
+} // namespace Testing
+
+} // namespace Dialogs

@@ -1,0 +1,112 @@
+#include "app/DialogsTesting.h"
+
+#include <deque>
+
+namespace Dialogs::Testing {
+namespace {
+struct State {
+    bool enabled = false;
+    bool openUrlResult = true;
+    std::deque<bool> answers;
+    std::deque<std::optional<FileAnswer>> files;
+    std::vector<Message> messages;
+    std::vector<QString> questions;
+    std::vector<FileRequest> fileRequests;
+    std::vector<QUrl> urls;
+};
+
+State& state()
+{
+    static State s;
+    return s;
+}
+} // namespace
+
+void enable()
+{
+    state().enabled = true;
+}
+
+void reset()
+{
+    state() = State{};
+    state().enabled = true;
+}
+
+void queueAnswer(bool yes)
+{
+    state().answers.push_back(yes);
+}
+
+void queueFiles(std::optional<FileAnswer> answer)
+{
+    state().files.push_back(std::move(answer));
+}
+
+void setOpenUrlResult(bool result)
+{
+    state().openUrlResult = result;
+}
+
+const std::vector<Message>& messages()
+{
+    return state().messages;
+}
+
+const std::vector<QString>& questions()
+{
+    return state().questions;
+}
+
+const std::vector<FileRequest>& fileRequests()
+{
+    return state().fileRequests;
+}
+
+const std::vector<QUrl>& openedUrls()
+{
+    return state().urls;
+}
+
+namespace Detail {
+bool enabled()
+{
+    return state().enabled;
+}
+
+bool takeAnswer()
+{
+    if (state().answers.empty())
+        return false;
+    const bool yes = state().answers.front();
+    state().answers.pop_front();
+    return yes;
+}
+
+std::optional<FileAnswer> takeFiles(const FileRequest& request)
+{
+    state().fileRequests.push_back(request);
+    if (state().files.empty())
+        return std::nullopt;
+    std::optional<FileAnswer> answer = std::move(state().files.front());
+    state().files.pop_front();
+    return answer;
+}
+
+void record(MessageKind kind, const QString& title, const QString& text)
+{
+    state().messages.push_back({kind, title, text});
+}
+
+void recordQuestion(const QString& text)
+{
+    state().questions.push_back(text);
+}
+
+bool recordUrl(const QUrl& url)
+{
+    state().urls.push_back(url);
+    return state().openUrlResult;
+}
+} // namespace Detail
+} // namespace Dialogs::Testing

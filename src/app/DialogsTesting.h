@@ -1,0 +1,13 @@
+#pragma once
+
+#include "app/Dialogs.h"
+
+// The recorded state of the test side of Dialogs; internal to the seam.
+namespace Dialogs::Testing::Detail {
+bool enabled();
+bool takeAnswer();
+std::optional<FileAnswer> takeFiles(const FileRequest& request);
+void record(MessageKind kind, const QString& title, const QString& text);
+void recordQuestion(const QString& text);
+bool recordUrl(const QUrl& url);
+} // namespace Dialogs::Testing::Detail

@@ -1,0 +1,39 @@
+// File > Exit, Edit > Theme and Edit > System.
+#include "app/CorvaneGUI.h"
+
+#include "theme/Look.h"
+
+#include <QCoreApplication>
+
+void CorvaneGUI::packFrame()
+{
+    // Resizing keeps the top-left corner where it is.
+    frame->resize(frame->sizeHint());
+}
+
+void CorvaneGUI::ListenerFileExit::actionPerformed() const
+{
+    QCoreApplication::exit(0);
+}
+
+void CorvaneGUI::ListenerEditLook0::actionPerformed() const
+{
+    if (Look::installThemed())
+        packFrame();
+}
+
+void CorvaneGUI::ListenerEditLook1::actionPerformed() const
+{
+    if (Look::installSystem())
+        packFrame();
+}
+
+void CorvaneGUI::ListenerEditSystem0::actionPerformed() const
+{
+    system = 0;
+}
+
+void CorvaneGUI::ListenerEditSystem1::actionPerformed() const
+{
+    system = 1;
+}

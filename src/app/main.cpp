@@ -1,0 +1,15 @@
+#include "app/CorvaneGUI.h"
+#include "app/Startup.h"
+#include "theme/Look.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv); // the arguments are not options of ours
+    Look::rememberSystemLook();
+    CorvaneGUI window;
+    showMainWindow(window);
+    startAttribCommand();
+    return application.exec();
+}

@@ -1,0 +1,89 @@
+// The flag controls: reading them into plain options, keeping their enabled
+// states consistent, and composing each row's converter line from them.
+#include "app/CorvaneGUI.h"
+
+#include "app/Dialogs.h"
+#include "conversion/CommandLine.h"
+#include "conversion/FileFilter.h"
+#include "joblist/JobTableModel.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+
+FlagOptions CorvaneGUI::flagOptions()
+{
+    FlagOptions options;
+    options.pyramid = checkPyramid->isChecked();
+    options.tile = checkTile->isChecked();
+    options.gamma = checkGamma->isChecked();
+    options.gammaValue = fieldGamma->text();
+    options.filter = checkFilter->isChecked();
+    options.filterValue = fieldFilter->text();
+    options.custom = checkCustom->isChecked();
+    options.customText = fieldCustom->text();
+    return options;
+}
+
+QString CorvaneGUI::buildFlagString()
+{
+    return ::buildFlagString(flagOptions());
+}
+
+std::optional<QString> CorvaneGUI::commandTargetPath(int row)
+{
+    return ::commandTargetPath(model->row(row).newImage, checkSameDirectory->isChecked(),
+                               fieldDirectory->text());
+}
+
+std::optional<QString> CorvaneGUI::buildConverterCommand(int row)
+{
+    const std::optional<QString> target = commandTargetPath(row);
+    if (!target)
+        return std::nullopt;
+    return ::buildConverterCommand(fieldImfCopy->text(), buildFlagString(), model->row(row).image,
+                                   *target, system);
+}
+
+void CorvaneGUI::setFlagControlsEnabled(bool enabled)
+{
+    for (QCheckBox* box : {checkPyramid, checkTile, checkGamma, checkFilter})
+        box->setEnabled(enabled);
+    if (checkGamma->isChecked())
+        fieldGamma->setEnabled(enabled);
+    if (checkFilter->isChecked())
+        fieldFilter->setEnabled(enabled);
+}
+
+void CorvaneGUI::ListenerGamma::itemStateChanged() const
+{
+    fieldGamma->setEnabled(checkGamma->isChecked());
+}
+
+void CorvaneGUI::ListenerFilter::itemStateChanged() const
+{
+    fieldFilter->setEnabled(checkFilter->isChecked());
+}
+
+void CorvaneGUI::ListenerCustom::itemStateChanged() const
+{
+    const bool custom = checkCustom->isChecked();
+    fieldCustom->setEnabled(custom);
+    setFlagControlsEnabled(!custom);
+}
+
+void CorvaneGUI::ListenerImfCopyBrowse::actionPerformed() const
+{
+    Dialogs::FileRequest request;
+    request.mode = Dialogs::FileMode::OpenFile;
+    request.title = QStringLiteral("Select imf_copy");
+    request.filters = {std::make_shared<ExeFilter>()};
+#ifdef Q_OS_WIN
+    request.currentFilter = 0;
+#else
+    request.currentFilter = 1; // the converter has no ".exe" here: show every file
+#endif
+    const std::optional<Dialogs::FileAnswer> answer = Dialogs::chooseFiles(request);
+    if (answer && !answer->files.isEmpty())
+        fieldImfCopy->setText(QDir::toNativeSeparators(answer->files.first()));
+}

@@ -1,0 +1,11 @@
+#include "conversion/FileFilter.h"
+
+#include "conversion/Utils.h"
+
+bool FileFilter::accept(const QFileInfo& file) const
+{
+    if (file.isDir())
+        return true;
+    const QString ext = Utils::getExtension(file);
+    return !ext.isEmpty() && extensions().contains(ext);
+}

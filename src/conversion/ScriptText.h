@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// The line end of the machine the program runs on, whatever the target system.
+QString hostLineSeparator();
+
+// The maker's web host, named in exported batch files and the Help menu.
+QString makerWebHost();
+
+// Lines joined with the host line end after every line, in the host encoding.
+QByteArray scriptBytes(const QStringList& lines);
+
+// The temporary script of a batch run: the bash header for the Mac flavour,
+// then the converter lines.
+QStringList runScriptLines(int system, const QStringList& commands);
+
+// An exported script: the batch frame around the lines, or the bash header
+// followed by them.
+QStringList exportScriptLines(int system, const QString& version, const QStringList& commands);
+
+// The file name of the temporary script for a target system.
+QString runScriptName(int system);
+
+// The file an export writes for the name the user chose: a name whose last
+// component has no "." gets ".sh" when the shell filter was current, else ".bat".
+QString scriptFileName(const QString& chosen, bool shellFilterCurrent);

@@ -1,0 +1,138 @@
+// Filling the job table and keeping its targets in step with the output choice.
+#include "app/CorvaneGUI.h"
+
+#include "app/Dialogs.h"
+#include "joblist/ImagesFilter.h"
+#include "joblist/JobTableModel.h"
+#include "joblist/TargetPaths.h"
+#include "joblist/customTable.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+std::optional<JobRow> rowFor(const QString& path)
+{
+    std::optional<QString> target = sameDirectoryTarget(path);
+    if (!target)
+        return std::nullopt;
+    return JobRow{true, path, std::move(*target), Status::Unprocessed};
+}
+
+// The image files directly inside a folder, in the order the file system
+// lists them; subfolders never count, whatever their name.
+QStringList imagesIn(const QString& folder)
+{
+    const ImagesFilter filter;
+    QStringList paths;
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Unsorted);
+    for (const QFileInfo& entry : entries) {
+        if (entry.isFile() && filter.accept(entry))
+            paths << QDir::toNativeSeparators(entry.absoluteFilePath());
+    }
+    return paths;
+}
+} // namespace
+
+bool CorvaneGUI::addImageRow(const QString& path)
+{
+    std::optional<JobRow> row = rowFor(path);
+    if (!row)
+        return false;
+    model->appendRow(std::move(*row));
+    return true;
+}
+
+void CorvaneGUI::addImageRows(const QStringList& paths)
+{
+    std::vector<JobRow> rows;
+    rows.reserve(static_cast<size_t>(paths.size()));
+    for (const QString& path : paths) {
+        if (std::optional<JobRow> row = rowFor(path))
+            rows.push_back(std::move(*row));
+    }
+    model->appendRows(std::move(rows));
+}
+
+void CorvaneGUI::recomputeTargets()
+{
+    const bool sameDirectory = checkSameDirectory->isChecked();
+    const QString directory = fieldDirectory->text();
+    const std::vector<JobRow>& rows = model->rows();
+    std::vector<QString> targets;
+    targets.reserve(rows.size());
+    for (const JobRow& row : rows) {
+        std::optional<QString> target = targetFor(row.image, sameDirectory, directory);
+        if (!target)
+            break; // this row and the ones below keep their old targets
+        targets.push_back(std::move(*target));
+    }
+    model->setNewImages(targets);
+}
+
+int CorvaneGUI::selectedRowIndex()
+{
+    const QModelIndexList selected = table->selectionModel()->selectedRows();
+    int lowest = -1;
+    for (const QModelIndex& index : selected) {
+        if (lowest < 0 || index.row() < lowest)
+            lowest = index.row();
+    }
+    return lowest;
+}
+
+void CorvaneGUI::ListenerAddImages::actionPerformed() const
+{
+    Dialogs::FileRequest request;
+    request.mode = Dialogs::FileMode::OpenFiles;
+    request.title = QStringLiteral("Select Images");
+    request.startDirectory = chooserDirectory;
+    request.filters = {std::make_shared<ImagesFilter>()};
+    request.currentFilter = 0;
+    request.allFilesChoice = false;
+    if (const std::optional<Dialogs::FileAnswer> answer = Dialogs::chooseFiles(request))
+        addImageRows(answer->files);
+}
+
+void CorvaneGUI::ListenerAddDirectory::actionPerformed() const
+{
+    Dialogs::FileRequest request;
+    request.mode = Dialogs::FileMode::Directory;
+    request.title = QStringLiteral("Select Directory of Images");
+    request.startDirectory = chooserDirectory;
+    const std::optional<Dialogs::FileAnswer> answer = Dialogs::chooseFiles(request);
+    if (!answer || answer->files.isEmpty())
+        return;
+    addImageRows(imagesIn(answer->files.first()));
+}
+
+void CorvaneGUI::ListenerOpenDirectory::actionPerformed() const
+{
+    Dialogs::FileRequest request;
+    request.mode = Dialogs::FileMode::Directory;
+    request.title = QStringLiteral("Select Directory for Processed Images");
+    request.startDirectory = fieldDirectory->text();
+    request.allFilesChoice = false;
+    request.acceptLabel = QStringLiteral("Open");
+    const std::optional<Dialogs::FileAnswer> answer = Dialogs::chooseFiles(request);
+    if (answer && !answer->files.isEmpty())
+        fieldDirectory->setText(QDir::toNativeSeparators(answer->files.first()));
+}
+
+void CorvaneGUI::ListenerSameDirectory::itemStateChanged() const
+{
+    const bool intoDirectory = !checkSameDirectory->isChecked();
+    fieldDirectory->setEnabled(intoDirectory);
+    labelDirectory->setEnabled(intoDirectory);
+    buttonDirectoryBrowse->setEnabled(intoDirectory);
+    recomputeTargets();
+}
+
+void CorvaneGUI::ListenerDirectory::textChanged() const
+{
+    recomputeTargets();
+}

@@ -1,0 +1,34 @@
+#include "joblist/ColourRenderer.h"
+
+#include "app/CorvaneGUI.h"
+
+#include "joblist/JobRow.h"
+#include "joblist/JobTableModel.h"
+
+std::optional<QColor> statusColour(const QString& status)
+{
+    if (status == Status::Failed)
+        return QColor(0xb3, 0x26, 0x1e);
+    if (status == Status::Converted)
+        return QColor(0x2e, 0x7d, 0x32);
+    if (status == Status::Unprocessed)
+        return QColor(0x1f, 0x5f, 0x99);
+    return std::nullopt;
+}
+
+ColourRenderer::ColourRenderer(CorvaneGUI* owner)
+    : QStyledItemDelegate(owner)
+    , m_owner(owner)
+{
+}
+
+void ColourRenderer::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    const QString status =
+        index.sibling(index.row(), JobTableModel::StatusColumn).data().toString();
+    if (const std::optional<QColor> colour = statusColour(status)) {
+        option->palette.setColor(QPalette::Text, *colour);
+        option->palette.setColor(QPalette::HighlightedText, *colour);
+    }
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QColor>
+#include <QStyledItemDelegate>
+
+#include <optional>
+
+class CorvaneGUI;
+
+// The text colour of a status; nothing for any text outside the three
+// values, which then keeps the default colour.
+std::optional<QColor> statusColour(const QString& status);
+
+// Draws the Status column in the colour of its row's status.
+class ColourRenderer final : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    explicit ColourRenderer(CorvaneGUI* owner);
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+private:
+    CorvaneGUI* m_owner;
+};

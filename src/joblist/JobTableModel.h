@@ -1,0 +1,51 @@
+#pragma once
+
+#include "joblist/JobRow.h"
+
+#include <QAbstractTableModel>
+
+#include <functional>
+#include <vector>
+
+// The job table's data. Bulk operations notify the views once, so lists of
+// a hundred thousand images stay responsive.
+class JobTableModel final : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { ProcessColumn = 0, ImageColumn = 1, NewImageColumn = 2, StatusColumn = 3 };
+    static constexpr int ColumnCount = 4;
+
+    explicit JobTableModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool removeRows(int row, int count, const QModelIndex& parent = {}) override;
+
+    const std::vector<JobRow>& rows() const { return m_rows; }
+    const JobRow& row(int index) const { return m_rows[static_cast<size_t>(index)]; }
+
+    void appendRow(JobRow row);
+    void appendRows(std::vector<JobRow> rows);
+    void clear();
+
+    void setProcess(int row, bool process);
+    void setStatus(int row, const QString& status);
+    void setNewImage(int row, const QString& target);
+
+    // Rewrites column 2 of rows [0, count) from `targets`, with one notification.
+    void setNewImages(const std::vector<QString>& targets);
+    // Applies `change` to every row and announces columns 0 to 3 once.
+    void updateAll(const std::function<void(int, JobRow&)>& change);
+    // Removes every row for which `drop` holds, keeping the order of the rest.
+    void removeIf(const std::function<bool(const JobRow&)>& drop);
+
+private:
+    void announceRows(int first, int last, int firstColumn, int lastColumn);
+
+    std::vector<JobRow> m_rows;
+};

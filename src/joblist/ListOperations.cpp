@@ -1,0 +1,86 @@
+// The buttons under the job table: open, remove and reset.
+#include "app/CorvaneGUI.h"
+
+#include "app/Dialogs.h"
+#include "joblist/JobTableModel.h"
+#include "joblist/TargetPaths.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QUrl>
+
+namespace {
+const QString dialogTitle = QStringLiteral("Corvane");
+
+// A converted row opens its .map file, any other row its source image.
+QString pathToOpen(const JobRow& row)
+{
+    return row.status == Status::Converted ? row.newImage : row.image;
+}
+} // namespace
+
+bool CorvaneGUI::openWithDesktop(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    return Dialogs::openUrl(QUrl::fromLocalFile(QDir::fromNativeSeparators(path)));
+}
+
+void CorvaneGUI::ListenerTableOpenFile::actionPerformed() const
+{
+    const int row = selectedRowIndex();
+    if (row < 0)
+        return;
+    openWithDesktop(pathToOpen(model->row(row)));
+}
+
+void CorvaneGUI::ListenerTableOpenFolder::actionPerformed() const
+{
+    const int row = selectedRowIndex();
+    if (row < 0)
+        return;
+    const QString path = pathToOpen(model->row(row));
+    const qsizetype separator = lastSeparator(path);
+    if (separator < 0)
+        return;
+    openWithDesktop(path.left(separator));
+}
+
+void CorvaneGUI::ListenerTableDelete::actionPerformed() const
+{
+    if (selectedRowIndex() < 0 || !Dialogs::ask(dialogTitle, QStringLiteral("Remove selected?")))
+        return;
+    const int row = selectedRowIndex();
+    if (row >= 0)
+        model->removeRows(row, 1);
+}
+
+void CorvaneGUI::ListenerTableDeleteCon::actionPerformed() const
+{
+    if (model->rowCount() == 0 ||
+        !Dialogs::ask(dialogTitle, QStringLiteral("Remove converted files?")))
+        return;
+    model->removeIf([](const JobRow& row) { return row.status == Status::Converted; });
+}
+
+void CorvaneGUI::ListenerTableReset::actionPerformed() const
+{
+    if (!Dialogs::ask(dialogTitle, QStringLiteral("Reset all?")))
+        return;
+    model->clear();
+    // Each change runs its control's own listener, as a click would.
+    checkPyramid->setChecked(true);
+    checkTile->setChecked(false);
+    checkGamma->setChecked(false);
+    fieldGamma->setText(QStringLiteral("1.0"));
+    checkFilter->setChecked(false);
+    fieldFilter->setText(QStringLiteral("1.0"));
+    checkCustom->setChecked(false);
+    fieldCustom->setEnabled(false);
+    fieldCustom->clear();
+    checkSameDirectory->setChecked(true);
+    fieldDirectory->clear();
+    fieldImfCopy->setText(imfCopyDefault);
+    setFlagControlsEnabled(true);
+}

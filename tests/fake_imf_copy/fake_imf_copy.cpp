@@ -1,0 +1,291 @@
+// Stand-in for the imf_copy texture converter. Corvane's tests and trials use it where the real
+// tool (shipped with a 3D package) is not installed.
+//
+//   imf_copy [options] infile outfile [outformat [outtype]]
+//
+// Options -p, -r, -e and -v take no value; -g, -f, -k and -q take a decimal number as the next
+// argument. Options must come before infile. -v prints one line to stdout describing the
+// conversion. outformat and outtype are accepted and ignored.
+//
+// infile is read with Qt's image readers. outfile receives the image encoded as PNG whatever its
+// name says: callers only need a real, decodable file, not the real .map format. -g maps every
+// colour channel through out = in^(1/gamma); alpha is kept.
+//
+// Exit status: 0 success, 1 input or output failure, 2 bad command line. Every failure prints an
+// "imf_copy: ..." line on stderr, and a failed conversion leaves no output file behind.
+//
+// Argument log: if the environment variable CORVANE_FAKE_IMF_COPY_LOG names a file, every
+// invocation appends one line to it before anything else is checked, so rejected command lines
+// are logged too:
+//
+//   <count> <arg1> <arg2> ... <argN>\n
+//
+// count is the number of arguments (argv[1..]) in decimal. Each argument is its raw bytes
+// percent-encoded with QByteArray::toPercentEncoding (everything except A-Z a-z 0-9 - . _ ~
+// becomes %XX), so spaces, quotes, newlines and non-UTF-8 bytes survive and the line splits on
+// single spaces; decode with QByteArray::fromPercentEncoding. The count tells an empty argument
+// apart from none. If the log cannot be written the invocation fails with status 1, so a test
+// never runs without the log it asked for.
+
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+namespace {
+
+constexpr int ExitOk = 0;
+constexpr int ExitIoError = 1;
+constexpr int ExitUsage = 2;
+
+constexpr char Usage[] = "usage: imf_copy [-p] [-r] [-e] [-v] [-g gamma] [-f filter] [-k value] "
+                         "[-q value] infile outfile [outformat [outtype]]";
+
+struct Options {
+    bool pyramid = false;
+    bool tile = false;
+    bool e = false;
+    bool verbose = false;
+    std::optional<double> gamma;
+    std::optional<double> filter;
+    std::optional<double> k;
+    std::optional<double> q;
+    QString inFile;
+    QString outFile;
+};
+
+void printError(const QString& message) {
+    std::fprintf(stderr, "imf_copy: %s\n", message.toLocal8Bit().constData());
+}
+
+QString quoted(const QString& text) {
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+bool appendToLog(const QString& logPath, const QByteArrayList& args) {
+    QByteArray line = QByteArray::number(args.size());
+    for (const QByteArray& arg : args)
+        line += ' ' + arg.toPercentEncoding();
+    line += '\n';
+
+    // Unbuffered so the line goes out in one append write: the front end runs several
+    // conversions at once and their lines must not interleave.
+    QFile log(logPath);
+    if (!log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        printError(QStringLiteral("cannot open argument log %1: %2")
+                       .arg(quoted(logPath), log.errorString()));
+        return false;
+    }
+    if (log.write(line) != line.size()) {
+        printError(QStringLiteral("cannot write argument log %1: %2")
+                       .arg(quoted(logPath), log.errorString()));
+        return false;
+    }
+    return true;
+}
+
+// toDouble() alone would let surrounding blanks, "nan" and "inf" through.
+std::optional<double> parseNumber(const QString& text) {
+    if (text.trimmed() != text)
+        return std::nullopt;
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// Returns the options, or std::nullopt after reporting the problem.
+std::optional<Options> parseArguments(const QStringList& args) {
+    Options options;
+    QStringList positionals;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        if (!positionals.isEmpty() || !arg.startsWith(QLatin1Char('-'))) {
+            positionals << arg;
+            continue;
+        }
+        if (arg == QLatin1String("-p")) {
+            options.pyramid = true;
+        } else if (arg == QLatin1String("-r")) {
+            options.tile = true;
+        } else if (arg == QLatin1String("-e")) {
+            options.e = true;
+        } else if (arg == QLatin1String("-v")) {
+            options.verbose = true;
+        } else if (arg == QLatin1String("-g") || arg == QLatin1String("-f") ||
+                   arg == QLatin1String("-k") || arg == QLatin1String("-q")) {
+            if (i + 1 >= args.size()) {
+                printError(QStringLiteral("option %1 needs a value").arg(quoted(arg)));
+                return std::nullopt;
+            }
+            const QString text = args.at(++i);
+            const std::optional<double> value = parseNumber(text);
+            if (!value) {
+                printError(QStringLiteral("option %1 needs a decimal number, got %2")
+                               .arg(quoted(arg), quoted(text)));
+                return std::nullopt;
+            }
+            if (arg == QLatin1String("-g")) {
+                // A gamma of zero or below has no meaning and would turn every pixel into
+                // infinities or NaN instead of an image.
+                if (*value <= 0) {
+                    printError(QStringLiteral("gamma must be greater than zero, got %1")
+                                   .arg(quoted(text)));
+                    return std::nullopt;
+                }
+                options.gamma = value;
+            } else if (arg == QLatin1String("-f")) {
+                options.filter = value;
+            } else if (arg == QLatin1String("-k")) {
+                options.k = value;
+            } else {
+                options.q = value;
+            }
+        } else {
+            printError(QStringLiteral("unknown option %1").arg(quoted(arg)));
+            return std::nullopt;
+        }
+    }
+
+    if (positionals.size() < 2) {
+        printError(positionals.isEmpty() ? QStringLiteral("missing input and output file")
+                                         : QStringLiteral("missing output file"));
+        return std::nullopt;
+    }
+    if (positionals.size() > 4) {
+        printError(
+            QStringLiteral("too many arguments, unexpected %1").arg(quoted(positionals.at(4))));
+        return std::nullopt;
+    }
+    options.inFile = positionals.at(0);
+    options.outFile = positionals.at(1);
+    return options;
+}
+
+// Deep images (16-bit, float) keep 16 bits per channel so the gamma does not band them.
+QImage applyGamma(QImage image, double gamma) {
+    const double exponent = 1.0 / gamma;
+    const bool deep = image.depth() > 32 || image.format() == QImage::Format_Grayscale16;
+    if (deep) {
+        image.convertTo(image.hasAlphaChannel() ? QImage::Format_RGBA64 : QImage::Format_RGBX64);
+        std::vector<quint16> lut(65536);
+        for (size_t i = 0; i < lut.size(); ++i)
+            lut[i] = quint16(std::lround(std::pow(double(i) / 65535.0, exponent) * 65535.0));
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgba64*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                QRgba64& px = line[x];
+                px =
+                    QRgba64::fromRgba64(lut[px.red()], lut[px.green()], lut[px.blue()], px.alpha());
+            }
+        }
+    } else {
+        image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        std::array<int, 256> lut{};
+        for (size_t i = 0; i < lut.size(); ++i)
+            lut[i] = int(std::lround(std::pow(double(i) / 255.0, exponent) * 255.0));
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb px = line[x];
+                line[x] = qRgba(lut[qRed(px)], lut[qGreen(px)], lut[qBlue(px)], qAlpha(px));
+            }
+        }
+    }
+    return image;
+}
+
+int convert(const Options& options) {
+    QFile input(options.inFile);
+    if (!QFileInfo(options.inFile).isFile() || !input.open(QIODevice::ReadOnly)) {
+        printError(QStringLiteral("cannot open input file %1").arg(quoted(options.inFile)));
+        return ExitIoError;
+    }
+    // Reading from the QFile still lets the reader use the file name as a format hint.
+    QImageReader reader(&input);
+    QImage image = reader.read();
+    if (image.isNull()) {
+        printError(QStringLiteral("cannot read image %1: %2")
+                       .arg(quoted(options.inFile), reader.errorString()));
+        return ExitIoError;
+    }
+    input.close();
+
+    if (options.gamma)
+        image = applyGamma(std::move(image), *options.gamma);
+
+    // QSaveFile so a failed write never leaves a truncated file that looks like a result.
+    QSaveFile output(options.outFile);
+    if (!output.open(QIODevice::WriteOnly)) {
+        printError(QStringLiteral("cannot write output file %1: %2")
+                       .arg(quoted(options.outFile), output.errorString()));
+        return ExitIoError;
+    }
+    QImageWriter writer(&output, "png");
+    if (!writer.write(image)) {
+        output.cancelWriting();
+        printError(QStringLiteral("cannot write output file %1: %2")
+                       .arg(quoted(options.outFile), writer.errorString()));
+        return ExitIoError;
+    }
+    if (!output.commit()) {
+        printError(QStringLiteral("cannot write output file %1: %2")
+                       .arg(quoted(options.outFile), output.errorString()));
+        return ExitIoError;
+    }
+
+    if (options.verbose) {
+        QStringList details{QStringLiteral("%1x%2").arg(image.width()).arg(image.height())};
+        if (options.gamma)
+            details << QStringLiteral("gamma %1").arg(*options.gamma);
+        if (options.pyramid)
+            details << QStringLiteral("pyramid");
+        if (options.tile)
+            details << QStringLiteral("tiled");
+        const QString line = QStringLiteral("imf_copy: converted %1 to %2 (%3)\n")
+                                 .arg(quoted(options.inFile), quoted(options.outFile),
+                                      details.join(QStringLiteral(", ")));
+        std::fputs(line.toLocal8Bit().constData(), stdout);
+    }
+    return ExitOk;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    // Raw bytes, taken before Qt sees argv, so the log gets exactly what arrived.
+    QByteArrayList rawArgs;
+    for (int i = 1; i < argc; ++i)
+        rawArgs << QByteArray(argv[i]);
+
+    QCoreApplication app(argc, argv);
+
+    const QString logPath = qEnvironmentVariable("CORVANE_FAKE_IMF_COPY_LOG");
+    if (!logPath.isEmpty() && !appendToLog(logPath, rawArgs))
+        return ExitIoError;
+
+    QStringList args;
+    for (const QByteArray& raw : rawArgs)
+        args << QFile::decodeName(raw);
+
+    const std::optional<Options> options = parseArguments(args);
+    if (!options) {
+        std::fprintf(stderr, "%s\n", Usage);
+        return ExitUsage;
+    }
+    return convert(*options);
+}

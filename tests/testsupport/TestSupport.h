@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/CorvaneGUI.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace TestSupport {
+
+// A main window as start-up builds it, with every dialog answered by the
+// test (Dialogs::Testing is reset) and no converter installed.
+std::unique_ptr<CorvaneGUI> makeWindow(
+    const QString& osName = QStringLiteral("Linux"),
+    const std::function<bool(const QString&)>& exists = [](const QString&) { return false; });
+
+// The stand-in converter built with the tests.
+QString fakeConverter();
+
+// Writes a small picture in the format the file name implies.
+bool writeImage(const QString& path, int width = 8, int height = 6);
+
+// Text content of a file, empty when it cannot be read.
+QByteArray readAll(const QString& path);
+
+} // namespace TestSupport
