@@ -4,9 +4,16 @@
 #include "theme/Look.h"
 
 #include <QCoreApplication>
+#include <QLayout>
 
 void CorvaneGUI::packFrame()
 {
+    // The new look's fonts and metrics reach the widgets through posted
+    // events; let them land so the preferred size is the new one.
+    QCoreApplication::sendPostedEvents();
+    frame->ensurePolished();
+    if (QLayout* layout = frame->layout())
+        layout->activate();
     // Resizing keeps the top-left corner where it is.
     frame->resize(frame->sizeHint());
 }

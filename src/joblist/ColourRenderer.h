@@ -17,7 +17,7 @@ class ColourRenderer final : public QStyledItemDelegate {
 public:
     explicit ColourRenderer(CorvaneGUI* owner);
 
-protected:
+    // Public so the rule can be checked without painting.
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
 private:

@@ -13,7 +13,7 @@ public:
     // The width the text of a cell may take inside `cellWidth` pixels.
     static int availableTextWidth(int cellWidth, const QWidget* widget);
 
-protected:
+    // Public so the rule can be checked without painting.
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
 private:

@@ -1,0 +1,288 @@
+// The window as start-up leaves it: controls, menus, layout, start-up steps.
+#include "app/BorderLayout.h"
+#include "app/CorvaneGUI.h"
+#include "app/Startup.h"
+#include "joblist/customTable.h"
+#include "testsupport/TestSupport.h"
+#include "theme/Look.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+QStringList actionTexts(const QWidget* menuOrBar)
+{
+    QStringList texts;
+    for (const QAction* action : menuOrBar->actions())
+        texts << action->text();
+    return texts;
+}
+
+QWidget* region(QWidget* panel, BorderLayout::Region where)
+{
+    auto* layout = dynamic_cast<BorderLayout*>(panel->layout());
+    return layout ? layout->widgetAt(where) : nullptr;
+}
+} // namespace
+
+class TestWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { Look::rememberSystemLook(); }
+    void defaultsAfterStartUp();
+    void menus();
+    void layoutTree();
+    void flagsGrid();
+    void targetSystemFromOsName_data();
+    void targetSystemFromOsName();
+    void converterProbedAtStartUp();
+    void noListenerRunsForTheDefaults();
+    void showingTheWindow();
+    void attribCommandIsHandedOverAsWritten();
+    void closingTheWindowEndsTheProgram();
+};
+
+void TestWindow::defaultsAfterStartUp()
+{
+    auto window = TestSupport::makeWindow();
+    using G = CorvaneGUI;
+    QCOMPARE(G::frame, window.get());
+    QVERIFY(G::checkPyramid->isChecked() && G::checkSameDirectory->isChecked());
+    for (QCheckBox* box : {G::checkTile, G::checkGamma, G::checkFilter, G::checkCustom})
+        QVERIFY2(!box->isChecked(), qPrintable(box->text()));
+    for (QCheckBox* box : {G::checkPyramid, G::checkTile, G::checkGamma, G::checkFilter,
+                           G::checkCustom, G::checkSameDirectory})
+        QVERIFY(box->isEnabled());
+    QCOMPARE(G::fieldGamma->text(), "1.0");
+    QCOMPARE(G::fieldFilter->text(), "1.0");
+    QVERIFY(G::fieldCustom->text().isEmpty() && G::fieldDirectory->text().isEmpty());
+    for (QWidget* off : std::initializer_list<QWidget*>{G::fieldGamma, G::fieldFilter,
+                                                        G::fieldCustom, G::fieldDirectory,
+                                                        G::labelDirectory, G::buttonDirectoryBrowse})
+        QVERIFY(!off->isEnabled());
+    QVERIFY(G::fieldImfCopy->isEnabled() && !G::fieldImfCopy->isReadOnly());
+
+    const QList<QPair<QPushButton*, QString>> buttons{
+        {G::buttonAddImages, "Add Images"},   {G::buttonAddDirectory, "Add Directory"},
+        {G::buttonOpenFile, "Open File"},     {G::buttonOpenFolder, "Open Folder"},
+        {G::buttonRemoveSelected, "Remove Selected"},
+        {G::buttonRemoveConverted, "Remove All Converted"},
+        {G::buttonReset, "Reset"},            {G::buttonImfCopyBrowse, ""},
+        {G::buttonDirectoryBrowse, ""},       {G::buttonProcess, "Process"},
+        {G::buttonCreateScript, "Create Script"}};
+    for (const auto& [button, text] : buttons)
+        QCOMPARE(button->text(), text);
+    for (QPushButton* withIcon : {G::buttonAddImages, G::buttonAddDirectory,
+                                  G::buttonImfCopyBrowse, G::buttonDirectoryBrowse, G::buttonProcess})
+        QVERIFY(!withIcon->icon().isNull());
+    QVERIFY(G::buttonOpenFile->icon().isNull() && G::buttonCreateScript->icon().isNull());
+    QCOMPARE(G::labelFlags->text(), " Flags");
+    QCOMPARE(G::labelImfCopy->text(), " imf_copy");
+    QCOMPARE(G::labelDirectory->text(), " Directory");
+
+    const QList<QPair<QPixmap*, QSize>> pictures{{G::logoImage, {32, 32}},
+                                                 {G::iconBanner, {600, 60}},
+                                                 {G::iconMaker, {640, 200}},
+                                                 {G::iconOpen, {24, 24}},
+                                                 {G::iconArrow, {40, 24}}};
+    for (const auto& [picture, size] : pictures)
+        QCOMPARE(picture->size(), size);
+    QCOMPARE(G::columnNames, QStringList({"Process", "Image", "New Image", "Status"}));
+    QCOMPARE(G::version, "1.0");
+}
+
+void TestWindow::menus()
+{
+    auto window = TestSupport::makeWindow();
+    using G = CorvaneGUI;
+    QCOMPARE(window->QMainWindow::menuBar(), G::menuBar);
+    QCOMPARE(actionTexts(G::menuBar), QStringList({"&File", "&Edit", "&Help"}));
+    QCOMPARE(actionTexts(G::menuFile), QStringList{"E&xit"});
+    QCOMPARE(actionTexts(G::menuEdit), QStringList({"Theme", "System"}));
+    QCOMPARE(actionTexts(G::menuTheme), QStringList({"&Quillmere", "System &Default"}));
+    QCOMPARE(actionTexts(G::menuSystem), QStringList({"Windows", "Mac"}));
+    QCOMPARE(actionTexts(G::menuHelp), QStringList({"&About", "&Update", "&Donate", "&Forums"}));
+    QVERIFY(!G::itemLookThemed->isCheckable() && !G::itemLookSystem->isCheckable());
+    QVERIFY(G::groupSystem->isExclusive());
+    QCOMPARE(G::groupSystem->actions(), QList<QAction*>({G::itemSystemWindows, G::itemSystemMac}));
+}
+
+void TestWindow::layoutTree()
+{
+    auto window = TestSupport::makeWindow();
+    using G = CorvaneGUI;
+    using R = BorderLayout::Region;
+    QWidget* content = window->centralWidget();
+    QCOMPARE(region(content, R::North), G::panelBanner);
+    QCOMPARE(region(content, R::Center), G::panelCentre);
+    QCOMPARE(region(G::panelBanner, R::Center), G::labelBanner);
+    QCOMPARE(region(G::panelCentre, R::North), G::panelAdd);
+    QCOMPARE(region(G::panelCentre, R::Center), G::panelTable);
+    QCOMPARE(region(G::panelCentre, R::South), G::panelSettings);
+    QCOMPARE(region(G::panelTable, R::Center), G::scrollPane);
+    QCOMPARE(static_cast<QWidget*>(G::scrollPane), static_cast<QWidget*>(G::table));
+    QCOMPARE(region(G::panelTable, R::South), G::panelTableButtons);
+    QCOMPARE(region(G::panelSettings, R::North), G::panelFlags);
+    QCOMPARE(region(G::panelSettings, R::Center), G::panelImfCopy);
+    QCOMPARE(region(G::panelSettings, R::South), G::panelOutput);
+    QCOMPARE(region(G::panelImfCopy, R::West), G::labelImfCopy);
+    QCOMPARE(region(G::panelImfCopy, R::Center), G::fieldImfCopy);
+    QCOMPARE(region(G::panelImfCopy, R::East), G::buttonImfCopyBrowse);
+    QCOMPARE(region(G::panelOutput, R::North), G::checkSameDirectory);
+    QCOMPARE(region(G::panelOutput, R::Center), G::panelDirectory);
+    QCOMPARE(region(G::panelOutput, R::South), G::panelRun);
+    QCOMPARE(region(G::panelDirectory, R::West), G::labelDirectory);
+    QCOMPARE(region(G::panelDirectory, R::Center), G::fieldDirectory);
+    QCOMPARE(region(G::panelDirectory, R::East), G::buttonDirectoryBrowse);
+    QCOMPARE(region(G::panelRun, R::Center), G::buttonProcess);
+    QCOMPARE(region(G::panelRun, R::East), G::buttonCreateScript);
+    QCOMPARE(G::buttonAddImages->parentWidget(), G::panelAdd);
+    QCOMPARE(G::buttonAddDirectory->parentWidget(), G::panelAdd);
+
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(G::buttonAddImages->x() < G::buttonAddDirectory->x());
+    QList<QPushButton*> row{G::buttonOpenFile, G::buttonOpenFolder, G::buttonRemoveSelected,
+                            G::buttonRemoveConverted, G::buttonReset};
+    for (qsizetype i = 0; i < row.size(); ++i) {
+        QCOMPARE(row[i]->parentWidget(), G::panelTableButtons);
+        if (i > 0)
+            QVERIFY(row[i - 1]->geometry().right() < row[i]->x());
+    }
+    // Top to bottom: banner, add buttons, table, its buttons, flags, converter, output.
+    auto top = [&](QWidget* w) { return w->mapTo(window.get(), QPoint()).y(); };
+    QVERIFY(top(G::labelBanner) < top(G::buttonAddImages));
+    QVERIFY(top(G::buttonAddImages) < top(G::table));
+    QVERIFY(top(G::table) < top(G::buttonOpenFile));
+    QVERIFY(top(G::buttonOpenFile) < top(G::checkPyramid));
+    QVERIFY(top(G::checkPyramid) < top(G::fieldImfCopy));
+    QVERIFY(top(G::fieldImfCopy) < top(G::checkSameDirectory));
+    QVERIFY(top(G::checkSameDirectory) < top(G::fieldDirectory));
+    QVERIFY(top(G::fieldDirectory) < top(G::buttonProcess));
+    QVERIFY(!G::labelMaker->isVisible());
+}
+
+void TestWindow::flagsGrid()
+{
+    auto window = TestSupport::makeWindow();
+    using G = CorvaneGUI;
+    auto* grid = qobject_cast<QGridLayout*>(G::panelFlags->layout());
+    QVERIFY(grid);
+    QCOMPARE(grid->rowCount(), 5);
+    QCOMPARE(grid->columnCount(), 3);
+    const QList<QWidget*> expected{G::labelFlags,  nullptr,       nullptr,      G::checkPyramid,
+                                   G::checkGamma,  nullptr,       G::checkTile, G::fieldGamma,
+                                   nullptr,        G::checkCustom, G::checkFilter, nullptr,
+                                   G::fieldCustom, G::fieldFilter, nullptr};
+    for (int i = 0; i < expected.size(); ++i) {
+        QWidget* cell = grid->itemAtPosition(i / 3, i % 3)->widget();
+        if (expected[i]) {
+            QCOMPARE(cell, expected[i]);
+        } else {
+            auto* filler = qobject_cast<QLabel*>(cell);
+            QVERIFY(filler);
+            QCOMPARE(filler->text(), " ");
+        }
+    }
+}
+
+void TestWindow::targetSystemFromOsName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("system");
+    QTest::newRow("Windows 10") << "Windows 10" << 0;
+    QTest::newRow("Windows XP") << "Windows XP" << 0;
+    QTest::newRow("lower case windows") << "windows 10" << 1;
+    QTest::newRow("Mac OS X") << "Mac OS X" << 1;
+    QTest::newRow("Linux") << "Linux" << 1;
+    QTest::newRow("empty") << "" << 1;
+}
+
+void TestWindow::targetSystemFromOsName()
+{
+    QFETCH(QString, name);
+    QFETCH(int, system);
+    auto window = TestSupport::makeWindow(name);
+    QCOMPARE(CorvaneGUI::system, system);
+    QCOMPARE(CorvaneGUI::osName, name);
+    QCOMPARE(CorvaneGUI::itemSystemWindows->isChecked(), system == 0);
+    QCOMPARE(CorvaneGUI::itemSystemMac->isChecked(), system == 1);
+}
+
+void TestWindow::converterProbedAtStartUp()
+{
+    const QString maya2011 = R"(C:\Program Files\Autodesk\Maya2011\bin\imf_copy.exe)";
+    {
+        auto window = TestSupport::makeWindow("Linux", [&](const QString& p) { return p == maya2011; });
+        QCOMPARE(CorvaneGUI::fieldImfCopy->text(), maya2011);
+        QCOMPARE(CorvaneGUI::imfCopyDefault, maya2011);
+    }
+    auto window = TestSupport::makeWindow();
+    QCOMPARE(CorvaneGUI::fieldImfCopy->text(), "imf_copy");
+    QCOMPARE(CorvaneGUI::imfCopyDefault, "imf_copy");
+    CorvaneGUI::fieldImfCopy->clear(); // an emptied field stays empty
+    QCOMPARE(CorvaneGUI::fieldImfCopy->text(), "");
+    QCOMPARE(CorvaneGUI::imfCopyDefault, "imf_copy");
+}
+
+void TestWindow::noListenerRunsForTheDefaults()
+{
+    // Had the directory listener run for the default tick, the field would
+    // be enabled; the listeners must only be attached afterwards, and then work.
+    auto window = TestSupport::makeWindow();
+    QVERIFY(!CorvaneGUI::fieldDirectory->isEnabled());
+    CorvaneGUI::checkSameDirectory->setChecked(false);
+    QVERIFY(CorvaneGUI::fieldDirectory->isEnabled());
+}
+
+void TestWindow::showingTheWindow()
+{
+    auto window = TestSupport::makeWindow();
+    showMainWindow(*window);
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QCOMPARE(window->windowTitle(), "Corvane v1.0 - Quillmere Software");
+    QVERIFY(!window->windowIcon().isNull());
+    QVERIFY(Look::themedLookActive());
+    QRect centred(QPoint(), QSize(400, 700));
+    centred.moveCenter(QGuiApplication::primaryScreen()->availableGeometry().center());
+    QCOMPARE(window->pos(), centred.topLeft());
+    QCOMPARE(window->size(), window->sizeHint()); // packed to its contents
+    QVERIFY(window->width() >= 600);
+    QVERIFY(window->minimumWidth() < window->width() || window->maximumWidth() > window->width());
+    Look::installSystem();
+}
+
+void TestWindow::attribCommandIsHandedOverAsWritten()
+{
+    QCOMPARE(attribCommand(), R"(attrib -r "%USERPROFILE%\My Documents")");
+    QCOMPARE(QProcess::splitCommand(attribCommand()),
+             QStringList({"attrib", "-r", R"(%USERPROFILE%\My Documents)"}));
+#ifndef Q_OS_WIN
+    QVERIFY(!startAttribCommand()); // no such program here: ignored, nothing raised
+#endif
+}
+
+void TestWindow::closingTheWindowEndsTheProgram()
+{
+    auto window = TestSupport::makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QTimer::singleShot(0, window.get(), [&] { window->close(); });
+    QCOMPARE(QApplication::exec(), 0);
+}
+
+QTEST_MAIN(TestWindow)
+#include "test_window.moc"
