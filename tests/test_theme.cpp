@@ -1,6 +1,6 @@
-#include "Look.h"
-#include "QuillmereStyle.h"
-#include "Theme.h"
+#include "theme/Look.h"
+#include "theme/QuillmereStyle.h"
+#include "theme/Theme.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

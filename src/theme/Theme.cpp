@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <array>
 
-Q_LOGGING_CATEGORY(lcTheme, "corvane.theme")
-
 namespace {
+
+Q_LOGGING_CATEGORY(lcTheme, "corvane.theme")
 
 // A theme is a few hundred bytes; anything far bigger is not one, and reading
 // it whole would only waste memory.
@@ -156,7 +156,7 @@ std::optional<Theme> parseTheme(const QString& text, QString* error) {
 
     auto fail = [error](int line, const QString& why) -> std::optional<Theme> {
         if (error)
-            *error = QStringLiteral("line %1: %2").arg(line).arg(why);
+            *error = QStringLiteral("line %1: %2").arg(QString::number(line), why);
         return std::nullopt;
     };
 
@@ -248,9 +248,8 @@ std::optional<Theme> parseTheme(const QString& text, QString* error) {
             const auto n = parseInt(value, metric->min, metric->max);
             if (!n)
                 return fail(lineNo, QStringLiteral("%1 '%2' is not a whole number from %3 to %4")
-                                        .arg(key, value)
-                                        .arg(metric->min)
-                                        .arg(metric->max));
+                                        .arg(key, value, QString::number(metric->min),
+                                             QString::number(metric->max)));
             theme.*(metric->member) = *n;
             break;
         }

@@ -1,0 +1,412 @@
+// Converting for real: "Process" with the stand-in converter, and "Create Script".
+#include "app/CorvaneGUI.h"
+#include "app/Dialogs.h"
+#include "conversion/FileFilter.h"
+#include "joblist/JobTableModel.h"
+#include "testsupport/TestSupport.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+using G = CorvaneGUI;
+namespace T = Dialogs::Testing;
+using Kind = Dialogs::MessageKind;
+
+QString native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QStringList statuses()
+{
+    QStringList texts;
+    for (const JobRow& row : G::model->rows())
+        texts << row.status;
+    return texts;
+}
+
+QList<bool> ticks()
+{
+    QList<bool> values;
+    for (const JobRow& row : G::model->rows())
+        values << row.process;
+    return values;
+}
+
+bool lastMessageIs(Kind kind, const QString& title, const QString& text)
+{
+    if (T::messages().empty())
+        return false;
+    const T::Message& m = T::messages().back();
+    if (m.kind != kind || m.title != title || m.text != text)
+        qWarning() << "last message:" << int(m.kind) << m.title << m.text;
+    return m.kind == kind && m.title == title && m.text == text;
+}
+
+QStringList lines(const QString& path)
+{
+    return QString::fromLocal8Bit(TestSupport::readAll(path)).split('\n', Qt::SkipEmptyParts);
+}
+
+// A window set up to convert with the stand-in, Mac (bash) flavour.
+std::unique_ptr<CorvaneGUI> converterWindow()
+{
+    auto window = TestSupport::makeWindow();
+    G::system = 1;
+    G::fieldImfCopy->setText(TestSupport::fakeConverter());
+    return window;
+}
+} // namespace
+
+class TestConversion : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void convertsTickedRowsOnly();
+    void onlyTheUnreadableSourceFails();
+    void runWithNoTickedRow();
+    void outputDirectory();
+    void oddFileNamesReachTheConverterIntact();
+    void converterMissing();
+    void successfulExitWithoutOutputIsAFailure();
+    void windowsFlavourOnThisHost();
+    void permissionCommandFailing();
+    void unplaceableTargetStopsBeforeRunning();
+    void exportDialogFollowsTheTargetSystem();
+    void exportBothFlavours();
+    void exportFailuresLeaveFilesAlone();
+    void exportedScriptConverts();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previousDirectory;
+    QString path(const QString& name) const { return native(m_dir->filePath(name)); }
+    QString image(const QString& name) const
+    {
+        const QString p = path(name);
+        TestSupport::writeImage(p);
+        return p;
+    }
+};
+
+void TestConversion::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    // The run must not touch the working folder: make it one we can watch.
+    m_previousDirectory = QDir::currentPath();
+    QVERIFY(QDir(m_dir->path()).mkdir("work"));
+    QDir::setCurrent(m_dir->filePath("work"));
+}
+
+void TestConversion::cleanup()
+{
+    QDir::setCurrent(m_previousDirectory);
+    m_dir.reset();
+}
+
+void TestConversion::convertsTickedRowsOnly()
+{
+    auto window = converterWindow();
+    // A file of the script's name in the working folder is the user's own.
+    QFile own("temp.sh");
+    QVERIFY(own.open(QIODevice::WriteOnly));
+    own.write("keep me\n");
+    own.close();
+
+    G::addImageRows({image("a.png"), image("b.jpg"), image("c.png")});
+    G::model->setProcess(1, false);
+    QTest::mouseClick(G::buttonProcess, Qt::LeftButton);
+
+    QVERIFY(lastMessageIs(Kind::Information, "Corvane", "Processed Successfully"));
+    QCOMPARE(statuses(), QStringList({"Converted", "Unprocessed", "Converted"}));
+    QCOMPARE(ticks(), QList<bool>({false, false, false}));
+    QVERIFY(QFileInfo(path("a.map")).size() > 0);
+    QVERIFY(!QFile::exists(path("b.map")));
+    QVERIFY(QFileInfo(path("c.map")).size() > 0);
+    QCOMPARE(TestSupport::readAll("temp.sh"), QByteArray("keep me\n"));
+    QCOMPARE(QDir(".").entryList(QDir::Files), QStringList{"temp.sh"});
+
+    // Converted rows are left alone: the next run is empty and changes nothing.
+    QTest::mouseClick(G::buttonProcess, Qt::LeftButton);
+    QVERIFY(lastMessageIs(Kind::Information, "Corvane", "Processed Successfully"));
+    QCOMPARE(statuses(), QStringList({"Converted", "Unprocessed", "Converted"}));
+}
+
+void TestConversion::onlyTheUnreadableSourceFails()
+{
+    auto window = converterWindow();
+    QFile broken(path("broken.png"));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("not a picture");
+    broken.close();
+    // The broken row comes first: the script's own exit value is that of its
+    // last, successful line, and must not hide the failure.
+    G::addImageRows({path("broken.png"), image("good.png")});
+    G::processImages();
+    QVERIFY(lastMessageIs(Kind::Error, "Corvane", "Error Processing Files"));
+    QCOMPARE(statuses(), QStringList({"Failed", "Converted"}));
+    QCOMPARE(ticks(), QList<bool>({true, false}));
+}
+
+void TestConversion::runWithNoTickedRow()
+{
+    auto window = converterWindow();
+    G::addImageRow(image("a.png"));
+    G::model->setProcess(0, false);
+    G::processImages();
+    QVERIFY(lastMessageIs(Kind::Information, "Corvane", "Processed Successfully"));
+    QCOMPARE(statuses(), QStringList{"Unprocessed"});
+    QVERIFY(!QFile::exists(path("a.map")));
+}
+
+void TestConversion::outputDirectory()
+{
+    auto window = converterWindow();
+    QVERIFY(QDir(m_dir->path()).mkdir("out"));
+    G::addImageRow(image("a.png"));
+    G::checkSameDirectory->setChecked(false);
+    G::fieldDirectory->setText(path("out"));
+    G::addImageRow(image("late.png")); // still shows its old target, converts into "out"
+    G::processImages();
+    QVERIFY(lastMessageIs(Kind::Information, "Corvane", "Processed Successfully"));
+    QVERIFY(QFileInfo(path("out/a.map")).size() > 0);
+    QVERIFY(QFileInfo(path("out/late.map")).size() > 0);
+    QVERIFY(!QFile::exists(path("a.map")) && !QFile::exists(path("late.map")));
+    QCOMPARE(statuses(), QStringList({"Converted", "Converted"}));
+}
+
+void TestConversion::oddFileNamesReachTheConverterIntact()
+{
+    auto window = converterWindow();
+    const QStringList names{"with space.png", "quote\"d.png", "$(touch pwned).png",
+                            "`touch pwned`.png", "100%done.png", "ünïcødé ĳ.png", "$HOME.png",
+                            "back\\slash.png"};
+    QStringList sources;
+    for (const QString& name : names)
+        sources << image(name);
+    G::addImageRows(sources);
+    G::processImages();
+    QVERIFY(lastMessageIs(Kind::Information, "Corvane", "Processed Successfully"));
+    QCOMPARE(statuses(), QStringList(names.size(), "Converted"));
+    for (const JobRow& row : G::model->rows())
+        QVERIFY2(QFileInfo(row.newImage).size() > 0, qPrintable(row.newImage));
+    QVERIFY(!QFile::exists("pwned") && !QFile::exists(path("pwned")));
+}
+
+void TestConversion::converterMissing()
+{
+    auto window = converterWindow();
+    G::fieldImfCopy->setText(path("nowhere/imf_copy"));
+    G::addImageRows({image("a.png"), image("b.png")});
+    G::processImages();
+    QVERIFY(!T::messages().empty());
+    QCOMPARE(T::messages().back().kind, Kind::Error);
+    QVERIFY(T::messages().back().text.startsWith("Error Processing Files. Code: 0"));
+    QCOMPARE(statuses(), QStringList({"Failed", "Failed"}));
+    QCOMPARE(ticks(), QList<bool>({true, true}));
+}
+
+void TestConversion::successfulExitWithoutOutputIsAFailure()
+{
+    auto window = converterWindow();
+    // A converter that claims success and writes nothing, and a stale target
+    // left from an earlier run: neither may be stamped "Converted".
+    QFile lazy(path("lazy.sh"));
+    QVERIFY(lazy.open(QIODevice::WriteOnly));
+    lazy.write("#!/bin/sh\nexit 0\n");
+    lazy.close();
+    lazy.setPermissions(lazy.permissions() | QFile::ExeOwner);
+    G::fieldImfCopy->setText(path("lazy.sh"));
+    QFile stale(path("old.map"));
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.write("from last week");
+    stale.close();
+    G::addImageRows({image("old.png"), image("new.png")});
+    G::processImages();
+    QVERIFY(lastMessageIs(Kind::Error, "Corvane", "Error Processing Files"));
+    QCOMPARE(statuses(), QStringList({"Failed", "Failed"}));
+}
+
+void TestConversion::windowsFlavourOnThisHost()
+{
+#ifdef Q_OS_WIN
+    QSKIP("a batch file runs for real on Windows");
+#endif
+    auto window = converterWindow();
+    G::itemSystemWindows->trigger();
+    G::addImageRows({image("a.png"), image("b.png")});
+    G::model->setProcess(1, false);
+    G::processImages();
+    QVERIFY(lastMessageIs(Kind::Error, "Corvane", "Exception Error"));
+    QCOMPARE(statuses(), QStringList({"Failed", "Unprocessed"}));
+    QCOMPARE(QDir(".").entryList(QDir::Files), QStringList());
+}
+
+void TestConversion::permissionCommandFailing()
+{
+#ifdef Q_OS_WIN
+    QSKIP("needs a POSIX shell");
+#endif
+    auto window = converterWindow();
+    QVERIFY(QDir(m_dir->path()).mkdir("bin"));
+    QFile chmod(path("bin/chmod"));
+    QVERIFY(chmod.open(QIODevice::WriteOnly));
+    chmod.write("#!/bin/sh\nexit 1\n");
+    chmod.close();
+    chmod.setPermissions(chmod.permissions() | QFile::ExeOwner);
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", path("bin").toLocal8Bit() + ":" + oldPath);
+    G::addImageRow(image("a.png"));
+    G::processImages();
+    qputenv("PATH", oldPath);
+    QVERIFY(lastMessageIs(Kind::Error, "Corvane", "Error Processing Files. Code: 10"));
+    QCOMPARE(statuses(), QStringList{"Failed"});
+}
+
+void TestConversion::unplaceableTargetStopsBeforeRunning()
+{
+    auto window = converterWindow();
+    G::addImageRows({image("a.png"), "relative.png"});
+    G::checkSameDirectory->setChecked(false);
+    G::fieldDirectory->setText(path("out"));
+    G::processImages();
+    QVERIFY(lastMessageIs(Kind::Error, "Corvane", "Error Writing File"));
+    QCOMPARE(T::messages().size(), size_t(1));
+    QCOMPARE(statuses(), QStringList({"Unprocessed", "Unprocessed"}));
+    QVERIFY(!QFile::exists(path("a.map")));
+}
+
+void TestConversion::exportDialogFollowsTheTargetSystem()
+{
+    auto window = converterWindow();
+    for (int system : {0, 1}) {
+        G::system = system;
+        G::ListenerCreateScript{}.actionPerformed(); // cancelled: nothing queued
+        const Dialogs::FileRequest& request = T::fileRequests().back();
+        QCOMPARE(request.title, "Create Script File");
+        QCOMPARE(request.mode, Dialogs::FileMode::Save);
+        QVERIFY(request.allFilesChoice);
+        QCOMPARE(request.filters.size(), size_t(2));
+        QCOMPARE(request.currentFilter, 1);
+        const QString current = request.filters[1]->description();
+        QCOMPARE(current, system == 0 ? "Batch File (Windows .bat)" : "Shell Script (Mac .sh)");
+        QCOMPARE(request.startDirectory, QString());
+    }
+    QVERIFY(T::messages().empty());
+    G::checkSameDirectory->setChecked(false);
+    G::fieldDirectory->setText(m_dir->path());
+    G::ListenerCreateScript{}.actionPerformed();
+    QCOMPARE(T::fileRequests().back().startDirectory, m_dir->path());
+    G::fieldDirectory->setText(path("missing"));
+    G::ListenerCreateScript{}.actionPerformed();
+    QCOMPARE(T::fileRequests().back().startDirectory, QString());
+}
+
+void TestConversion::exportBothFlavours()
+{
+    auto window = converterWindow();
+    G::fieldImfCopy->setText("imf_copy");
+    G::addImageRows({"/pics/a.png", "/pics/b.png", "/pics/c.png"});
+    G::model->setStatus(0, Status::Converted);
+    G::model->setProcess(1, false);
+    const QStringList commands{R"(imf_copy -p  "/pics/a.png" "/pics/a.map")",
+                               R"(imf_copy -p  "/pics/c.png" "/pics/c.map")"};
+
+    G::system = 0;
+    T::queueFiles(Dialogs::FileAnswer{{path("convert")}, 1}); // batch filter current
+    QTest::mouseClick(G::buttonCreateScript, Qt::LeftButton);
+    QVERIFY(lastMessageIs(Kind::Information, "Success", "Script created!"));
+    QCOMPARE(lines(path("convert.bat")),
+             QStringList({"@echo.",
+                          "@echo Generated by Quillmere Software - www.quillmere-software.example",
+                          "@echo Corvane v1.0", "@echo.", "@pause"}) +
+                 commands + QStringList({"@echo.", "@echo Processing completed", "@pause"}));
+    QVERIFY(TestSupport::readAll(path("convert.bat")).endsWith("@pause\n"));
+
+    // The file name follows the filter, the content the target system.
+    T::queueFiles(Dialogs::FileAnswer{{path("convert")}, 0}); // shell filter on Windows
+    G::createScript();
+    QCOMPARE(lines(path("convert.sh")).first(), "@echo.");
+    T::queueFiles(Dialogs::FileAnswer{{path("everything")}, -1});
+    G::createScript();
+    QVERIFY(QFile::exists(path("everything.bat")));
+
+    G::system = 1;
+    T::queueFiles(Dialogs::FileAnswer{{path("convert.txt")}, 1});
+    G::createScript();
+    QCOMPARE(lines(path("convert.txt")), QStringList{"#!/bin/bash"} + commands);
+    QVERIFY(!(QFile::permissions(path("convert.txt")) & QFile::ExeOwner));
+
+    G::model->updateAll([](int, JobRow& row) { row.process = false; });
+    T::queueFiles(Dialogs::FileAnswer{{path("convert.txt")}, 1}); // replaced, not appended
+    G::createScript();
+    QCOMPARE(lines(path("convert.txt")), QStringList{"#!/bin/bash"});
+    QVERIFY(lastMessageIs(Kind::Information, "Success", "Script created!"));
+}
+
+void TestConversion::exportFailuresLeaveFilesAlone()
+{
+    auto window = converterWindow();
+    G::addImageRows({"/pics/a.png", "relative.png"});
+    QFile existing(path("kept.sh"));
+    QVERIFY(existing.open(QIODevice::WriteOnly));
+    existing.write("precious\n");
+    existing.close();
+
+    // A row that cannot be placed into the output folder fails the export.
+    G::checkSameDirectory->setChecked(false);
+    G::fieldDirectory->setText("/out");
+    T::queueFiles(Dialogs::FileAnswer{{path("kept.sh")}, 1});
+    G::createScript();
+    QVERIFY(lastMessageIs(Kind::Warning, "Error", "Error Creating File"));
+    QCOMPARE(T::messages().size(), size_t(1));
+    QCOMPARE(TestSupport::readAll(path("kept.sh")), QByteArray("precious\n"));
+
+    // A folder that does not exist: reported for the creation and the writing.
+    G::checkSameDirectory->setChecked(true);
+    T::queueFiles(Dialogs::FileAnswer{{path("missing/run.sh")}, 1});
+    G::createScript();
+    QCOMPARE(T::messages().size(), size_t(3));
+    QVERIFY(lastMessageIs(Kind::Warning, "Error", "Error Creating File"));
+    QVERIFY(!QFile::exists(path("missing")));
+
+    // A name that is taken by a folder cannot be written either.
+    QVERIFY(QDir(m_dir->path()).mkdir("taken.sh"));
+    T::queueFiles(Dialogs::FileAnswer{{path("taken.sh")}, 1});
+    G::createScript();
+    QCOMPARE(T::messages().size(), size_t(4));
+    QVERIFY(lastMessageIs(Kind::Warning, "Error", "Error Creating File"));
+    QVERIFY(QFileInfo(path("taken.sh")).isDir());
+}
+
+void TestConversion::exportedScriptConverts()
+{
+#ifdef Q_OS_WIN
+    QSKIP("needs bash");
+#endif
+    auto window = converterWindow();
+    G::addImageRows({image("one.png"), image("two $x.png")});
+    T::queueFiles(Dialogs::FileAnswer{{path("later")}, 1});
+    G::createScript();
+    QVERIFY(lastMessageIs(Kind::Information, "Success", "Script created!"));
+    QVERIFY(!QFile::exists(path("one.map")));
+    QCOMPARE(statuses(), QStringList({"Unprocessed", "Unprocessed"}));
+
+    QProcess bash;
+    bash.start("bash", {path("later.sh")});
+    QVERIFY(bash.waitForFinished());
+    QCOMPARE(bash.exitCode(), 0);
+    QVERIFY(QFileInfo(path("one.map")).size() > 0);
+    QVERIFY(QFileInfo(path("two $x.map")).size() > 0);
+}
+
+QTEST_MAIN(TestConversion)
+#include "test_conversion.moc"
