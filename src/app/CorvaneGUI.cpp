@@ -118,6 +118,8 @@ void CorvaneGUI::buildLayout()
     border(panelBanner)->addWidget(labelBanner, BorderLayout::Center);
     content->addWidget(panelBanner, BorderLayout::North);
     content->addWidget(panelCentre, BorderLayout::Center);
+    // A margin keeps the controls off the window's edge; the banner stays full width.
+    panelCentre->layout()->setContentsMargins(hgap, vgap, hgap, vgap);
 
     auto* addGrid = static_cast<QGridLayout*>(panelAdd->layout());
     addGrid->addWidget(buttonAddImages, 0, 0);

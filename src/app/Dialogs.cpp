@@ -33,7 +33,9 @@ QStringList nameFiltersOf(const FileRequest& request)
 void configure(QFileDialog& dialog, const FileRequest& request)
 {
     dialog.setWindowTitle(request.title);
-    dialog.setDirectory(request.startDirectory);
+    // No usable start folder: begin at home, as desktop file choosers do.
+    const bool usable = !request.startDirectory.isEmpty() && QDir(request.startDirectory).exists();
+    dialog.setDirectory(usable ? request.startDirectory : QDir::homePath());
     dialog.setOption(QFileDialog::DontUseNativeDialog); // the proxy needs Qt's own dialog
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     switch (request.mode) {
