@@ -29,7 +29,9 @@ bool writtenDuringRun(const QString& path, const std::optional<QDateTime>& befor
     return !before || info.lastModified() != *before;
 }
 
-bool writeScript(const QString& path, const QByteArray& bytes)
+} // namespace
+
+bool writeRunScript(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -38,7 +40,6 @@ bool writeScript(const QString& path, const QByteArray& bytes)
     file.close();
     return written && file.error() == QFileDevice::NoError;
 }
-} // namespace
 
 BatchRunResult runBatch(int system, const std::vector<BatchJob>& jobs)
 {
@@ -54,7 +55,7 @@ BatchRunResult runBatch(int system, const std::vector<BatchJob>& jobs)
     commands.reserve(static_cast<qsizetype>(jobs.size()));
     for (const BatchJob& job : jobs)
         commands << job.command;
-    if (!writeScript(scriptPath, scriptBytes(runScriptLines(system, commands))))
+    if (!writeRunScript(scriptPath, scriptBytes(runScriptLines(system, commands))))
         return result;
 
     std::vector<std::optional<QDateTime>> before;

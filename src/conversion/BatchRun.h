@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,9 @@ struct BatchJob {
     QString command;
     QString target;
 };
+
+// Writes a script's bytes, reporting any write or close error.
+bool writeRunScript(const QString& path, const QByteArray& bytes);
 
 // Writes the temporary script into a private folder of its own, runs it,
 // removes it, and judges every job by its target file: a run whose exit

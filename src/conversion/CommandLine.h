@@ -31,6 +31,19 @@ QString buildFlagString(const FlagOptions& options);
 // batch gets `%` doubled. Paths with none of these come back unchanged.
 QString quotedPathText(const QString& path, int system);
 
+// Whether a path holds a character its script flavour would interpret.
+bool pathNeedsQuoting(QStringView path, int system);
+
+// Appends the quoted-safe text of a path to `out`, a QString or any sink that
+// takes `+= QStringView`.
+template <typename Sink> void appendQuotedPathText(Sink& out, QStringView path, int system)
+{
+    if (pathNeedsQuoting(path, system))
+        out += QStringView(quotedPathText(path.toString(), system));
+    else
+        out += path;
+}
+
 // The converter as it starts a line: bare when exactly "imf_copy", else quoted.
 QString converterToken(const QString& converterPath, int system);
 
@@ -39,6 +52,24 @@ QString converterToken(const QString& converterPath, int system);
 // its last separator on. Nothing when that target has no separator.
 std::optional<QString> commandTargetPath(const QString& rowTarget, bool sameDirectory,
                                          const QString& outputDirectory);
+
+// What every line of a batch starts with: the converter token, a space, the
+// flags and a space; computed once per batch.
+QString commandPrefix(const QString& converterPath, const QString& flags, int system);
+
+// Appends one line (without a line end): the prefix, then the quoted source
+// and target paths. `out` is a QString or any sink that takes `+= QStringView`.
+template <typename Sink>
+void appendConverterCommand(Sink& out, QStringView prefix, QStringView source, QStringView target,
+                            int system)
+{
+    out += prefix;
+    out += QStringView(u"\"");
+    appendQuotedPathText(out, source, system);
+    out += QStringView(u"\" \"");
+    appendQuotedPathText(out, target, system);
+    out += QStringView(u"\"");
+}
 
 // One complete converter line, without a line end.
 QString buildConverterCommand(const QString& converterPath, const QString& flags,

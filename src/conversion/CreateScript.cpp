@@ -50,17 +50,10 @@ void CorvaneGUI::createScript()
     if (!targetInfo.exists() && !QFileInfo(targetInfo.absolutePath()).isDir())
         warnExportFailed();
 
-    const std::optional<TickedJobs> ticked = tickedJobs(model->rows(), commandSettings());
-    if (!ticked) {
-        warnExportFailed();
-        return;
-    }
-    QStringList commands;
-    commands.reserve(static_cast<qsizetype>(ticked->jobs.size()));
-    for (const BatchJob& job : ticked->jobs)
-        commands << job.command;
-    const QByteArray bytes = scriptBytes(exportScriptLines(system, version, commands));
-    if (!writeFileAtomically(target, bytes).isEmpty()) {
+    const QString error = writeFileAtomically(target, [](QIODevice& file) {
+        return writeExportScript(file, model->rows(), commandSettings(), version);
+    });
+    if (!error.isEmpty()) {
         warnExportFailed();
         return;
     }

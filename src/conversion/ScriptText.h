@@ -17,6 +17,10 @@ QByteArray scriptBytes(const QStringList& lines);
 // then the converter lines.
 QStringList runScriptLines(int system, const QStringList& commands);
 
+// The lines an exported script opens and closes with.
+QStringList exportScriptHeader(int system, const QString& version);
+QStringList exportScriptFooter(int system);
+
 // An exported script: the batch frame around the lines, or the bash header
 // followed by them.
 QStringList exportScriptLines(int system, const QString& version, const QStringList& commands);

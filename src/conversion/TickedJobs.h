@@ -4,6 +4,8 @@
 #include "conversion/CommandLine.h"
 #include "joblist/JobRow.h"
 
+class QIODevice;
+
 #include <optional>
 #include <vector>
 
@@ -25,3 +27,9 @@ struct TickedJobs {
 // row's target cannot be placed in the output directory.
 std::optional<TickedJobs> tickedJobs(const std::vector<JobRow>& rows,
                                      const CommandSettings& settings);
+
+// Writes an exported script for the ticked rows to `device`, in the host's
+// line ends and encoding, a piece at a time; false when a row's target cannot
+// be placed or the device refuses a write.
+bool writeExportScript(QIODevice& device, const std::vector<JobRow>& rows,
+                       const CommandSettings& settings, const QString& version);

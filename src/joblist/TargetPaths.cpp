@@ -16,7 +16,10 @@ std::optional<QString> sameDirectoryTarget(const QString& source)
     const qsizetype dot = source.lastIndexOf(QLatin1Char('.'));
     if (dot < 0)
         return std::nullopt;
-    return source.left(dot) + mapSuffix;
+    QString target;
+    target.reserve(dot + mapSuffix.size());
+    target.append(QStringView(source).left(dot)).append(mapSuffix);
+    return target;
 }
 
 std::optional<QString> outputDirectoryTarget(const QString& source, const QString& directory)
@@ -25,7 +28,11 @@ std::optional<QString> outputDirectoryTarget(const QString& source, const QStrin
     const qsizetype dot = source.lastIndexOf(QLatin1Char('.'));
     if (separator < 0 || dot < separator)
         return std::nullopt;
-    return directory + source.mid(separator, dot - separator) + mapSuffix;
+    // Built in one allocation: this runs for every row on every keystroke.
+    QString target;
+    target.reserve(directory.size() + (dot - separator) + mapSuffix.size());
+    target.append(directory).append(QStringView(source).mid(separator, dot - separator)).append(mapSuffix);
+    return target;
 }
 
 std::optional<QString> targetFor(const QString& source, bool sameDirectory,

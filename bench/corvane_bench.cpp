@@ -1,0 +1,239 @@
+// Measures how Corvane's costs grow with the job list. Prints a Markdown table
+// of medians; `--quick` runs tiny sizes once, as a smoke test.
+#include "BenchPaths.h"
+
+#include "app/CorvaneGUI.h"
+#include "app/Dialogs.h"
+#include "conversion/BatchRun.h"
+#include "conversion/ScriptText.h"
+#include "conversion/TickedJobs.h"
+#include "joblist/JobTableModel.h"
+#include "joblist/customTable.h"
+#include "theme/Look.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <vector>
+
+namespace {
+struct Settings {
+    bool quick = false;
+    int runs = 7;
+    std::vector<int> sizes{1000, 10000, 100000};
+    int directoryFiles = 20000;
+    int startupRuns = 15;
+};
+
+QTextStream out(stdout);
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Median wall time of `measured` in milliseconds; `prepare` runs untimed before each run.
+double timeMs(int runs, const std::function<void()>& prepare, const std::function<void()>& measured)
+{
+    std::vector<double> samples;
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        QElapsedTimer timer;
+        timer.start();
+        measured();
+        samples.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    return median(samples);
+}
+
+void row(const QString& what, int n, double value, const QString& unit)
+{
+    out << "| " << what << " | " << (n > 0 ? QString::number(n) : QStringLiteral("-")) << " | "
+        << QString::number(value, 'f', value < 10 ? 2 : 1) << ' ' << unit << " |" << Qt::endl;
+}
+
+void fill(int rows)
+{
+    CorvaneGUI::model->clear();
+    CorvaneGUI::addImageRows(benchPaths(rows));
+}
+
+void listMeasurements(const Settings& s, QTemporaryDir& scratch)
+{
+    CorvaneGUI window;
+    window.resize(900, 700);
+    window.show();
+    QCoreApplication::processEvents();
+    using G = CorvaneGUI;
+
+    for (int n : s.sizes) {
+        const QStringList paths = benchPaths(n);
+        row("add rows (real add path)", n,
+            timeMs(s.runs, [] { G::model->clear(); },
+                   [&] {
+                       G::addImageRows(paths);
+                       QCoreApplication::processEvents();
+                   }),
+            "ms");
+
+        fill(n);
+        G::checkSameDirectory->setChecked(false);
+        G::fieldDirectory->setText(QStringLiteral("/srv/maps"));
+        QCoreApplication::processEvents();
+        bool typed = false;
+        row("one keystroke in the output directory", n,
+            timeMs(s.runs, [] {},
+                   [&] {
+                       if (typed)
+                           G::fieldDirectory->backspace();
+                       else
+                           G::fieldDirectory->insert(QStringLiteral("x"));
+                       typed = !typed;
+                       QCoreApplication::processEvents();
+                   }),
+            "ms");
+
+        std::optional<TickedJobs> jobs;
+        row("compose all command lines", n,
+            timeMs(s.runs, [] {}, [&] { jobs = tickedJobs(G::model->rows(), G::commandSettings()); }),
+            "ms");
+        QStringList commands;
+        for (const BatchJob& job : jobs->jobs)
+            commands << job.command;
+        const QString runScript = scratch.filePath(QStringLiteral("temp.sh"));
+        row("write the temporary script", n,
+            timeMs(s.runs, [] {},
+                   [&] { writeRunScript(runScript, scriptBytes(runScriptLines(1, commands))); }),
+            "ms");
+
+        const QString exported = scratch.filePath(QStringLiteral("export.sh"));
+        const double exportMs = timeMs(
+            s.runs,
+            [&] { Dialogs::Testing::queueFiles(Dialogs::FileAnswer{{exported}, 1}); },
+            [] { G::createScript(); });
+        row("export a script (compose + write)", n, exportMs, "ms");
+        QFile exportedFile(exported);
+        exportedFile.open(QIODevice::ReadOnly);
+        const QByteArray bytes = exportedFile.readAll();
+        const QByteArray plainPath = scratch.filePath(QStringLiteral("plain.sh")).toLocal8Bit();
+        const double plainMs = timeMs(s.runs, [] {}, [&] {
+            std::FILE* f = std::fopen(plainPath.constData(), "wb");
+            std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), f);
+            std::fclose(f);
+        });
+        row("plain buffered write of the same bytes", n, plainMs, "ms");
+        row("export / plain write", n, exportMs / std::max(plainMs, 1e-6), "x");
+
+        G::checkSameDirectory->setChecked(true);
+        G::table->scrollTo(G::model->index(n / 2, 0));
+        QPixmap canvas(G::table->viewport()->size());
+        row("paint one viewport", n,
+            timeMs(s.runs, [] {}, [&] { G::table->viewport()->render(&canvas); }), "ms");
+    }
+
+    // A real folder of image files, listed by "Add Directory".
+    const QString folder = scratch.filePath(QStringLiteral("folder"));
+    QDir().mkpath(folder);
+    for (int i = 0; i < s.directoryFiles; ++i)
+        QFile(QStringLiteral("%1/texture_%2.%3").arg(folder).arg(i).arg(i % 10 ? "png" : "txt"))
+            .open(QIODevice::WriteOnly);
+    row("Add Directory on a folder of files", s.directoryFiles,
+        timeMs(s.runs,
+               [&] {
+                   G::model->clear();
+                   Dialogs::Testing::queueFiles(Dialogs::FileAnswer{{folder}, -1});
+               },
+               [] {
+                   G::ListenerAddDirectory{}.actionPerformed();
+                   QCoreApplication::processEvents();
+               }),
+        "ms");
+}
+
+struct ProbeResult {
+    double shownMs;
+    double residentMb;
+};
+
+ProbeResult probe(const QString& program, const QStringList& arguments, const QString& platform)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    process.setProcessEnvironment(env);
+    timespec start{};
+    clock_gettime(CLOCK_REALTIME, &start);
+    process.start(program, arguments);
+    process.waitForFinished(-1);
+    const QList<QByteArray> fields = process.readAllStandardOutput().trimmed().split(' ');
+    if (fields.size() < 2)
+        return {-1, -1};
+    const double startUs = start.tv_sec * 1e6 + start.tv_nsec / 1e3;
+    return {(fields[0].toDouble() - startUs) / 1e3, fields[1].toDouble() / 1024};
+}
+
+void startupMeasurements(const Settings& s)
+{
+    QStringList platforms{QStringLiteral("offscreen")};
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") && !s.quick)
+        platforms << QStringLiteral("xcb");
+    for (const QString& platform : platforms) {
+        std::vector<double> corvane;
+        std::vector<double> minimal;
+        for (int i = 0; i < s.startupRuns; ++i) { // interleaved, so both see the same machine
+            corvane.push_back(probe(QStringLiteral(CORVANE_PROBE), {}, platform).shownMs);
+            minimal.push_back(probe(QStringLiteral(MINIMAL_PROBE), {}, platform).shownMs);
+        }
+        row("start-up to window shown, Corvane (" + platform + ")", 0, median(corvane), "ms");
+        row("start-up to window shown, minimal Qt (" + platform + ")", 0, median(minimal), "ms");
+        row("start-up ratio (" + platform + ")", 0, median(corvane) / median(minimal), "x");
+    }
+    row("resident memory, minimal Qt", 0,
+        probe(QStringLiteral(MINIMAL_PROBE), {}, QStringLiteral("offscreen")).residentMb, "MB");
+    row("resident memory, Corvane", 0,
+        probe(QStringLiteral(CORVANE_PROBE), {}, QStringLiteral("offscreen")).residentMb, "MB");
+    for (int n : s.sizes)
+        row("resident memory, Corvane", n,
+            probe(QStringLiteral(CORVANE_PROBE), {QString::number(n)}, QStringLiteral("offscreen"))
+                .residentMb,
+            "MB");
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    Settings s;
+    if (application.arguments().contains(QStringLiteral("--quick"))) {
+        s.quick = true;
+        s.runs = 1;
+        s.sizes = {100, 1000};
+        s.directoryFiles = 300;
+        s.startupRuns = 1;
+    }
+    Dialogs::Testing::enable(); // the export and "Add Directory" are answered here
+    Look::rememberSystemLook();
+    Look::installThemed();
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        return 1;
+
+    out << "| measurement | N | median |" << Qt::endl << "|---|---|---|" << Qt::endl;
+    listMeasurements(s, scratch);
+    startupMeasurements(s);
+    return 0;
+}
