@@ -52,7 +52,10 @@ void TestJobTable::modelPassesTheModelTester()
     model.appendRows({row("/b.png"), row("/c.png"), row("/b.png")});
     QCOMPARE(model.rowCount(), 4);
     QCOMPARE(model.index(3, 1).data().toString(), "/b.png"); // duplicates stay separate rows
-    model.setNewImages({"/x.map", "/y.map"});
+    model.rewriteNewImages([](const QString& image, QString& target) {
+        target = image + ".new";
+        return true;
+    });
     model.setStatus(2, Status::Failed);
     model.setData(model.index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
     model.removeIf([](const JobRow& r) { return r.image == "/b.png"; });
@@ -91,15 +94,29 @@ void TestJobTable::bulkRewritesNotifyOnce()
     QCOMPARE(inserted.size(), 1);
 
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-    model.setNewImages(std::vector<QString>(1000, "/out/x.map"));
+    QCOMPARE(model.rewriteNewImages([](const QString&, QString& target) {
+        target = "/out/x.map";
+        return true;
+    }),
+             1000);
     QCOMPARE(changed.size(), 1);
     QCOMPARE(changed[0][0].toModelIndex(), model.index(0, 2));
     QCOMPARE(changed[0][1].toModelIndex(), model.index(999, 2));
-    // A shorter list rewrites only its prefix.
-    model.setNewImages({"/first.map"});
+    // A refusal stops the rewrite: that row and the ones below keep their targets.
+    int seen = 0;
+    QCOMPARE(model.rewriteNewImages([&](const QString&, QString& target) {
+        if (seen++ == 1)
+            return false;
+        target = "/first.map";
+        return true;
+    }),
+             1);
     QCOMPARE(changed.size(), 2);
+    QCOMPARE(changed[1][1].toModelIndex(), model.index(0, 2));
     QCOMPARE(model.row(0).newImage, "/first.map");
     QCOMPARE(model.row(1).newImage, "/out/x.map");
+    QCOMPARE(model.rewriteNewImages([](const QString&, QString&) { return false; }), 0);
+    QCOMPARE(changed.size(), 2); // nothing rewritten, nothing announced
     model.updateAll([](int, JobRow& r) { r.process = false; });
     QCOMPARE(changed.size(), 3);
 }

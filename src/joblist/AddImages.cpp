@@ -62,16 +62,11 @@ void CorvaneGUI::recomputeTargets()
 {
     const bool sameDirectory = checkSameDirectory->isChecked();
     const QString directory = fieldDirectory->text();
-    const std::vector<JobRow>& rows = model->rows();
-    std::vector<QString> targets;
-    targets.reserve(rows.size());
-    for (const JobRow& row : rows) {
-        std::optional<QString> target = targetFor(row.image, sameDirectory, directory);
-        if (!target)
-            break; // this row and the ones below keep their old targets
-        targets.push_back(std::move(*target));
-    }
-    model->setNewImages(targets);
+    // Stops at the first row it cannot place; that row and the ones below
+    // keep their old targets.
+    model->rewriteNewImages([&](const QString& image, QString& newImage) {
+        return writeTarget(newImage, image, sameDirectory, directory);
+    });
 }
 
 int CorvaneGUI::selectedRowIndex()

@@ -143,14 +143,18 @@ void JobTableModel::setNewImage(int row, const QString& target)
     announceRows(row, row, NewImageColumn, NewImageColumn);
 }
 
-void JobTableModel::setNewImages(const std::vector<QString>& targets)
+int JobTableModel::rewriteNewImages(
+    const std::function<bool(const QString& image, QString& newImage)>& rewrite)
 {
-    const size_t count = std::min(targets.size(), m_rows.size());
-    if (count == 0)
-        return;
-    for (size_t i = 0; i < count; ++i)
-        m_rows[i].newImage = targets[i];
-    announceRows(0, static_cast<int>(count) - 1, NewImageColumn, NewImageColumn);
+    int rewritten = 0;
+    for (JobRow& row : m_rows) {
+        if (!rewrite(row.image, row.newImage))
+            break;
+        ++rewritten;
+    }
+    if (rewritten > 0)
+        announceRows(0, rewritten - 1, NewImageColumn, NewImageColumn);
+    return rewritten;
 }
 
 void JobTableModel::updateAll(const std::function<void(int, JobRow&)>& change)

@@ -16,6 +16,11 @@ std::optional<QString> sameDirectoryTarget(const QString& source);
 // source has no separator, or no "." after it.
 std::optional<QString> outputDirectoryTarget(const QString& source, const QString& directory);
 
+// Writes the target for the current output choice into `target`, reusing its
+// memory; returns false, leaving it untouched, when the source cannot be placed.
+bool writeTarget(QString& target, const QString& source, bool sameDirectory,
+                 const QString& directory);
+
 // The target a row gets for the current output choice.
 std::optional<QString> targetFor(const QString& source, bool sameDirectory,
                                  const QString& directory);
