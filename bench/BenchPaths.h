@@ -4,12 +4,11 @@
 #include <QStringList>
 
 // Realistic texture paths: 60 to 120 characters, several folders deep.
-inline QStringList benchPaths(int count)
-{
+inline QStringList benchPaths(int count) {
     static const char* const projects[] = {"harbour_district", "forest_temple", "orbital_station",
                                            "desert_outpost", "cathedral_interior"};
-    static const char* const kinds[] = {"albedo", "roughness", "normal", "metallic", "height",
-                                        "ambient_occlusion"};
+    static const char* const kinds[] = {"albedo",   "roughness", "normal",
+                                        "metallic", "height",    "ambient_occlusion"};
     static const char* const exts[] = {"png", "jpg", "tga", "tif", "bmp", "gif", "iff"};
     QStringList paths;
     paths.reserve(count);

@@ -10,8 +10,7 @@
 
 // Waits until the window is on screen, then prints the wall-clock time in
 // microseconds and the resident memory in kB, for the benchmark to read.
-inline int reportWhenShown(QWidget& window)
-{
+inline int reportWhenShown(QWidget& window) {
     while (!window.windowHandle() || !window.windowHandle()->isExposed())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     QCoreApplication::processEvents();

@@ -39,16 +39,15 @@ struct Settings {
 
 QTextStream out(stdout);
 
-double median(std::vector<double> values)
-{
+double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 // Median wall time of `measured` in milliseconds; `prepare` runs untimed before each run.
-double timeMs(int runs, const std::function<void()>& prepare, const std::function<void()>& measured)
-{
+double timeMs(int runs, const std::function<void()>& prepare,
+              const std::function<void()>& measured) {
     std::vector<double> samples;
     for (int i = 0; i < runs; ++i) {
         prepare();
@@ -60,20 +59,17 @@ double timeMs(int runs, const std::function<void()>& prepare, const std::functio
     return median(samples);
 }
 
-void row(const QString& what, int n, double value, const QString& unit)
-{
+void row(const QString& what, int n, double value, const QString& unit) {
     out << "| " << what << " | " << (n > 0 ? QString::number(n) : QStringLiteral("-")) << " | "
         << QString::number(value, 'f', value < 10 ? 2 : 1) << ' ' << unit << " |" << Qt::endl;
 }
 
-void fill(int rows)
-{
+void fill(int rows) {
     CorvaneGUI::model->clear();
     CorvaneGUI::addImageRows(benchPaths(rows));
 }
 
-void listMeasurements(const Settings& s, QTemporaryDir& scratch)
-{
+void listMeasurements(const Settings& s, QTemporaryDir& scratch) {
     CorvaneGUI window;
     window.resize(900, 700);
     window.show();
@@ -83,11 +79,12 @@ void listMeasurements(const Settings& s, QTemporaryDir& scratch)
     for (int n : s.sizes) {
         const QStringList paths = benchPaths(n);
         row("add rows (real add path)", n,
-            timeMs(s.runs, [] { G::model->clear(); },
-                   [&] {
-                       G::addImageRows(paths);
-                       QCoreApplication::processEvents();
-                   }),
+            timeMs(
+                s.runs, [] { G::model->clear(); },
+                [&] {
+                    G::addImageRows(paths);
+                    QCoreApplication::processEvents();
+                }),
             "ms");
 
         fill(n);
@@ -96,45 +93,52 @@ void listMeasurements(const Settings& s, QTemporaryDir& scratch)
         QCoreApplication::processEvents();
         bool typed = false;
         row("one keystroke in the output directory", n,
-            timeMs(s.runs, [] {},
-                   [&] {
-                       if (typed)
-                           G::fieldDirectory->backspace();
-                       else
-                           G::fieldDirectory->insert(QStringLiteral("x"));
-                       typed = !typed;
-                       QCoreApplication::processEvents();
-                   }),
+            timeMs(
+                s.runs, [] {},
+                [&] {
+                    if (typed)
+                        G::fieldDirectory->backspace();
+                    else
+                        G::fieldDirectory->insert(QStringLiteral("x"));
+                    typed = !typed;
+                    QCoreApplication::processEvents();
+                }),
             "ms");
 
         std::optional<TickedJobs> jobs;
         row("compose all command lines", n,
-            timeMs(s.runs, [] {}, [&] { jobs = tickedJobs(G::model->rows(), G::commandSettings()); }),
+            timeMs(
+                s.runs, [] {}, [&] { jobs = tickedJobs(G::model->rows(), G::commandSettings()); }),
             "ms");
         QStringList commands;
         for (const BatchJob& job : jobs->jobs)
             commands << job.command;
         const QString runScript = scratch.filePath(QStringLiteral("temp.sh"));
         row("write the temporary script", n,
-            timeMs(s.runs, [] {},
-                   [&] { writeRunScript(runScript, scriptBytes(runScriptLines(1, commands))); }),
+            timeMs(
+                s.runs, [] {},
+                [&] { writeRunScript(runScript, scriptBytes(runScriptLines(1, commands))); }),
             "ms");
 
         const QString exported = scratch.filePath(QStringLiteral("export.sh"));
         const double exportMs = timeMs(
             s.runs,
-            [&] { Dialogs::Testing::queueFiles(Dialogs::FileAnswer{{exported}, 1}); },
+            [&] {
+                Dialogs::Testing::queueFiles(Dialogs::FileAnswer{{exported}, 1});
+            },
             [] { G::createScript(); });
         row("export a script (compose + write)", n, exportMs, "ms");
         QFile exportedFile(exported);
         exportedFile.open(QIODevice::ReadOnly);
         const QByteArray bytes = exportedFile.readAll();
         const QByteArray plainPath = scratch.filePath(QStringLiteral("plain.sh")).toLocal8Bit();
-        const double plainMs = timeMs(s.runs, [] {}, [&] {
-            std::FILE* f = std::fopen(plainPath.constData(), "wb");
-            std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), f);
-            std::fclose(f);
-        });
+        const double plainMs = timeMs(
+            s.runs, [] {},
+            [&] {
+                std::FILE* f = std::fopen(plainPath.constData(), "wb");
+                std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), f);
+                std::fclose(f);
+            });
         row("plain buffered write of the same bytes", n, plainMs, "ms");
         row("export / plain write", n, exportMs / std::max(plainMs, 1e-6), "x");
 
@@ -142,25 +146,31 @@ void listMeasurements(const Settings& s, QTemporaryDir& scratch)
         G::table->scrollTo(G::model->index(n / 2, 0));
         QPixmap canvas(G::table->viewport()->size());
         row("paint one viewport", n,
-            timeMs(s.runs, [] {}, [&] { G::table->viewport()->render(&canvas); }), "ms");
+            timeMs(
+                s.runs, [] {}, [&] { G::table->viewport()->render(&canvas); }),
+            "ms");
     }
 
     // A real folder of image files, listed by "Add Directory".
     const QString folder = scratch.filePath(QStringLiteral("folder"));
     QDir().mkpath(folder);
-    for (int i = 0; i < s.directoryFiles; ++i)
-        QFile(QStringLiteral("%1/texture_%2.%3").arg(folder).arg(i).arg(i % 10 ? "png" : "txt"))
-            .open(QIODevice::WriteOnly);
-    row("Add Directory on a folder of files", s.directoryFiles,
-        timeMs(s.runs,
-               [&] {
-                   G::model->clear();
-                   Dialogs::Testing::queueFiles(Dialogs::FileAnswer{{folder}, -1});
-               },
-               [] {
-                   G::ListenerAddDirectory{}.actionPerformed();
-                   QCoreApplication::processEvents();
-               }),
+    // The image files, and one other file for every ten of them.
+    for (int i = 0; i < s.directoryFiles; ++i) {
+        QFile(QStringLiteral("%1/texture_%2.png").arg(folder).arg(i)).open(QIODevice::WriteOnly);
+        if (i % 10 == 0)
+            QFile(QStringLiteral("%1/notes_%2.txt").arg(folder).arg(i)).open(QIODevice::WriteOnly);
+    }
+    row("Add Directory on a folder of image files", s.directoryFiles,
+        timeMs(
+            s.runs,
+            [&] {
+                G::model->clear();
+                Dialogs::Testing::queueFiles(Dialogs::FileAnswer{{folder}, -1});
+            },
+            [] {
+                G::ListenerAddDirectory{}.actionPerformed();
+                QCoreApplication::processEvents();
+            }),
         "ms");
 }
 
@@ -169,8 +179,7 @@ struct ProbeResult {
     double residentMb;
 };
 
-ProbeResult probe(const QString& program, const QStringList& arguments, const QString& platform)
-{
+ProbeResult probe(const QString& program, const QStringList& arguments, const QString& platform) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
@@ -186,8 +195,7 @@ ProbeResult probe(const QString& program, const QStringList& arguments, const QS
     return {(fields[0].toDouble() - startUs) / 1e3, fields[1].toDouble() / 1024};
 }
 
-void startupMeasurements(const Settings& s)
-{
+void startupMeasurements(const Settings& s) {
     QStringList platforms{QStringLiteral("offscreen")};
     if (!qEnvironmentVariableIsEmpty("DISPLAY") && !s.quick)
         platforms << QStringLiteral("xcb");
@@ -214,8 +222,7 @@ void startupMeasurements(const Settings& s)
 }
 } // namespace
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     Settings s;
     if (application.arguments().contains(QStringLiteral("--quick"))) {

@@ -9,8 +9,7 @@
 
 #include <QApplication>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     Look::rememberSystemLook();
     CorvaneGUI window;

@@ -6,8 +6,7 @@
 #include <QStandardItemModel>
 #include <QTableView>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QMainWindow window;
     QStandardItemModel model(0, 4);

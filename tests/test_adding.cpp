@@ -21,21 +21,18 @@ namespace {
 using G = CorvaneGUI;
 namespace T = Dialogs::Testing;
 
-QStringList column(int index)
-{
+QStringList column(int index) {
     QStringList texts;
     for (int row = 0; row < G::model->rowCount(); ++row)
         texts << G::model->index(row, index).data().toString();
     return texts;
 }
 
-QString native(const QString& path)
-{
+QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-void touch(const QString& path)
-{
+void touch(const QString& path) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
 }
@@ -57,12 +54,10 @@ private slots:
     void converterBrowseButton();
 };
 
-void TestAdding::addImagesDialogAndRows()
-{
+void TestAdding::addImagesDialogAndRows() {
     auto window = TestSupport::makeWindow();
-    T::queueFiles(Dialogs::FileAnswer{{"/pics/a.png", "/pics/typed-without-extension",
-                                       "/pics/b.JPG", "/pics/a.png"},
-                                      0});
+    T::queueFiles(Dialogs::FileAnswer{
+        {"/pics/a.png", "/pics/typed-without-extension", "/pics/b.JPG", "/pics/a.png"}, 0});
     QTest::mouseClick(G::buttonAddImages, Qt::LeftButton);
 
     QCOMPARE(T::fileRequests().size(), size_t(1));
@@ -82,8 +77,7 @@ void TestAdding::addImagesDialogAndRows()
         QVERIFY(row.process);
 }
 
-void TestAdding::addImagesCancelledChangesNothing()
-{
+void TestAdding::addImagesCancelledChangesNothing() {
     auto window = TestSupport::makeWindow();
     T::queueFiles(std::nullopt);
     G::ListenerAddImages{}.actionPerformed();
@@ -91,8 +85,7 @@ void TestAdding::addImagesCancelledChangesNothing()
     QCOMPARE(G::model->rowCount(), 0);
 }
 
-void TestAdding::dialogListsWhatTheFilterAccepts()
-{
+void TestAdding::dialogListsWhatTheFilterAccepts() {
     QTemporaryDir dir;
     for (const char* name : {"a.png", "B.PNG", "c.Jpg", "d.jpeg", "e.tiff", "notes.txt"})
         touch(dir.filePath(name));
@@ -116,8 +109,7 @@ void TestAdding::dialogListsWhatTheFilterAccepts()
     QCOMPARE(proxy.rowCount(proxyRoot), 7);
 }
 
-void TestAdding::addDirectoryTakesImageFilesOnly()
-{
+void TestAdding::addDirectoryTakesImageFilesOnly() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     for (const char* name : {"a.jpg", "b.JPG", "c.jpeg", "d.tif", "noextension", ".png", "x.Tga"})
@@ -138,16 +130,14 @@ void TestAdding::addDirectoryTakesImageFilesOnly()
     QCOMPARE(G::model->row(0).newImage, *sameDirectoryTarget(G::model->row(0).image));
 }
 
-void TestAdding::unreadableDirectoryAddsNothing()
-{
+void TestAdding::unreadableDirectoryAddsNothing() {
     auto window = TestSupport::makeWindow();
     T::queueFiles(Dialogs::FileAnswer{{"/no/such/folder/anywhere"}, -1});
     G::ListenerAddDirectory{}.actionPerformed();
     QCOMPARE(G::model->rowCount(), 0);
 }
 
-void TestAdding::outputDirectoryRewritesTargets()
-{
+void TestAdding::outputDirectoryRewritesTargets() {
     auto window = TestSupport::makeWindow();
     G::addImageRows({R"(C:\pics\photo.png)", "/home/ann/b.tga"});
     G::checkSameDirectory->setChecked(false);
@@ -173,8 +163,7 @@ void TestAdding::outputDirectoryRewritesTargets()
     QCOMPARE(column(2), QStringList({R"(C:\pics\photo.map)", "/home/ann/b.map", "/new/c.map"}));
 }
 
-void TestAdding::recomputationStopsAtTheFirstRowItCannotPlace()
-{
+void TestAdding::recomputationStopsAtTheFirstRowItCannotPlace() {
     auto window = TestSupport::makeWindow();
     G::addImageRows({"/a/one.png", "two.png", "/a/three.png"});
     G::checkSameDirectory->setChecked(false);
@@ -182,8 +171,7 @@ void TestAdding::recomputationStopsAtTheFirstRowItCannotPlace()
     QCOMPARE(column(2), QStringList({"/out/one.map", "two.map", "/a/three.map"}));
 }
 
-void TestAdding::browsingForTheOutputDirectory()
-{
+void TestAdding::browsingForTheOutputDirectory() {
     QTemporaryDir dir;
     auto window = TestSupport::makeWindow();
     G::addImageRow("/pics/a.png");
@@ -204,8 +192,7 @@ void TestAdding::browsingForTheOutputDirectory()
     QCOMPARE(G::model->row(0).newImage, native(dir.path()) + "/a.map");
 }
 
-void TestAdding::keystrokeNotifiesOnce()
-{
+void TestAdding::keystrokeNotifiesOnce() {
     auto window = TestSupport::makeWindow();
     QStringList paths;
     for (int i = 0; i < 5000; ++i)
@@ -218,12 +205,13 @@ void TestAdding::keystrokeNotifiesOnce()
     QCOMPARE(G::model->row(4999).newImage, "x/albedo_4999.map");
 }
 
-void TestAdding::enablingRulesOfTheFlagControls()
-{
+void TestAdding::enablingRulesOfTheFlagControls() {
     auto window = TestSupport::makeWindow();
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    auto click = [](QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2)); };
+    auto click = [](QCheckBox* box) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    };
 
     click(G::checkGamma);
     QVERIFY(G::checkGamma->isChecked() && G::fieldGamma->isEnabled());
@@ -254,8 +242,7 @@ void TestAdding::enablingRulesOfTheFlagControls()
     QCOMPARE(G::buildFlagString(), "-r -k 4");
 }
 
-void TestAdding::converterBrowseButton()
-{
+void TestAdding::converterBrowseButton() {
     auto window = TestSupport::makeWindow();
     T::queueFiles(std::nullopt);
     QTest::mouseClick(G::buttonImfCopyBrowse, Qt::LeftButton);

@@ -13,34 +13,34 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace {
 using G = CorvaneGUI;
 namespace T = Dialogs::Testing;
 using Kind = Dialogs::MessageKind;
 
-QString native(const QString& path)
-{
+QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-QStringList statuses()
-{
+QStringList statuses() {
     QStringList texts;
     for (const JobRow& row : G::model->rows())
         texts << row.status;
     return texts;
 }
 
-QList<bool> ticks()
-{
+QList<bool> ticks() {
     QList<bool> values;
     for (const JobRow& row : G::model->rows())
         values << row.process;
     return values;
 }
 
-bool lastMessageIs(Kind kind, const QString& title, const QString& text)
-{
+bool lastMessageIs(Kind kind, const QString& title, const QString& text) {
     if (T::messages().empty())
         return false;
     const T::Message& m = T::messages().back();
@@ -49,14 +49,12 @@ bool lastMessageIs(Kind kind, const QString& title, const QString& text)
     return m.kind == kind && m.title == title && m.text == text;
 }
 
-QStringList lines(const QString& path)
-{
+QStringList lines(const QString& path) {
     return QString::fromLocal8Bit(TestSupport::readAll(path)).split('\n', Qt::SkipEmptyParts);
 }
 
 // A window set up to convert with the stand-in, Mac (bash) flavour.
-std::unique_ptr<CorvaneGUI> converterWindow()
-{
+std::unique_ptr<CorvaneGUI> converterWindow() {
     auto window = TestSupport::makeWindow();
     G::system = 1;
     G::fieldImfCopy->setText(TestSupport::fakeConverter());
@@ -79,6 +77,7 @@ private slots:
     void windowsFlavourOnThisHost();
     void permissionCommandFailing();
     void unplaceableTargetStopsBeforeRunning();
+    void noPrivateFolderForTheScript();
     void exportDialogFollowsTheTargetSystem();
     void exportBothFlavours();
     void exportFailuresLeaveFilesAlone();
@@ -88,16 +87,14 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_previousDirectory;
     QString path(const QString& name) const { return native(m_dir->filePath(name)); }
-    QString image(const QString& name) const
-    {
+    QString image(const QString& name) const {
         const QString p = path(name);
         TestSupport::writeImage(p);
         return p;
     }
 };
 
-void TestConversion::init()
-{
+void TestConversion::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     // The run must not touch the working folder: make it one we can watch.
@@ -106,14 +103,12 @@ void TestConversion::init()
     QDir::setCurrent(m_dir->filePath("work"));
 }
 
-void TestConversion::cleanup()
-{
+void TestConversion::cleanup() {
     QDir::setCurrent(m_previousDirectory);
     m_dir.reset();
 }
 
-void TestConversion::convertsTickedRowsOnly()
-{
+void TestConversion::convertsTickedRowsOnly() {
     auto window = converterWindow();
     // A file of the script's name in the working folder is the user's own.
     QFile own("temp.sh");
@@ -140,8 +135,7 @@ void TestConversion::convertsTickedRowsOnly()
     QCOMPARE(statuses(), QStringList({"Converted", "Unprocessed", "Converted"}));
 }
 
-void TestConversion::onlyTheUnreadableSourceFails()
-{
+void TestConversion::onlyTheUnreadableSourceFails() {
     auto window = converterWindow();
     QFile broken(path("broken.png"));
     QVERIFY(broken.open(QIODevice::WriteOnly));
@@ -156,8 +150,7 @@ void TestConversion::onlyTheUnreadableSourceFails()
     QCOMPARE(ticks(), QList<bool>({true, false}));
 }
 
-void TestConversion::runWithNoTickedRow()
-{
+void TestConversion::runWithNoTickedRow() {
     auto window = converterWindow();
     G::addImageRow(image("a.png"));
     G::model->setProcess(0, false);
@@ -167,8 +160,7 @@ void TestConversion::runWithNoTickedRow()
     QVERIFY(!QFile::exists(path("a.map")));
 }
 
-void TestConversion::outputDirectory()
-{
+void TestConversion::outputDirectory() {
     auto window = converterWindow();
     QVERIFY(QDir(m_dir->path()).mkdir("out"));
     G::addImageRow(image("a.png"));
@@ -183,12 +175,11 @@ void TestConversion::outputDirectory()
     QCOMPARE(statuses(), QStringList({"Converted", "Converted"}));
 }
 
-void TestConversion::oddFileNamesReachTheConverterIntact()
-{
+void TestConversion::oddFileNamesReachTheConverterIntact() {
     auto window = converterWindow();
-    const QStringList names{"with space.png", "quote\"d.png", "$(touch pwned).png",
-                            "`touch pwned`.png", "100%done.png", "ünïcødé ĳ.png", "$HOME.png",
-                            "back\\slash.png"};
+    const QStringList names{"with space.png",    "quote\"d.png",   "$(touch pwned).png",
+                            "`touch pwned`.png", "100%done.png",   "ünïcødé ĳ.png",
+                            "$HOME.png",         "back\\slash.png"};
     QStringList sources;
     for (const QString& name : names)
         sources << image(name);
@@ -201,8 +192,7 @@ void TestConversion::oddFileNamesReachTheConverterIntact()
     QVERIFY(!QFile::exists("pwned") && !QFile::exists(path("pwned")));
 }
 
-void TestConversion::converterMissing()
-{
+void TestConversion::converterMissing() {
     auto window = converterWindow();
     G::fieldImfCopy->setText(path("nowhere/imf_copy"));
     G::addImageRows({image("a.png"), image("b.png")});
@@ -214,8 +204,7 @@ void TestConversion::converterMissing()
     QCOMPARE(ticks(), QList<bool>({true, true}));
 }
 
-void TestConversion::successfulExitWithoutOutputIsAFailure()
-{
+void TestConversion::successfulExitWithoutOutputIsAFailure() {
     auto window = converterWindow();
     // A converter that claims success and writes nothing, and a stale target
     // left from an earlier run: neither may be stamped "Converted".
@@ -235,8 +224,7 @@ void TestConversion::successfulExitWithoutOutputIsAFailure()
     QCOMPARE(statuses(), QStringList({"Failed", "Failed"}));
 }
 
-void TestConversion::windowsFlavourOnThisHost()
-{
+void TestConversion::windowsFlavourOnThisHost() {
 #ifdef Q_OS_WIN
     QSKIP("a batch file runs for real on Windows");
 #endif
@@ -250,8 +238,7 @@ void TestConversion::windowsFlavourOnThisHost()
     QCOMPARE(QDir(".").entryList(QDir::Files), QStringList());
 }
 
-void TestConversion::permissionCommandFailing()
-{
+void TestConversion::permissionCommandFailing() {
 #ifdef Q_OS_WIN
     QSKIP("needs a POSIX shell");
 #endif
@@ -271,8 +258,7 @@ void TestConversion::permissionCommandFailing()
     QCOMPARE(statuses(), QStringList{"Failed"});
 }
 
-void TestConversion::unplaceableTargetStopsBeforeRunning()
-{
+void TestConversion::unplaceableTargetStopsBeforeRunning() {
     auto window = converterWindow();
     G::addImageRows({image("a.png"), "relative.png"});
     G::checkSameDirectory->setChecked(false);
@@ -284,8 +270,23 @@ void TestConversion::unplaceableTargetStopsBeforeRunning()
     QVERIFY(!QFile::exists(path("a.map")));
 }
 
-void TestConversion::exportDialogFollowsTheTargetSystem()
-{
+void TestConversion::noPrivateFolderForTheScript() {
+    auto window = converterWindow();
+    G::addImageRow(image("a.png"));
+    // A temporary folder that is a plain file: no folder can be made inside it.
+    QFile notAFolder(path("not-a-folder"));
+    QVERIFY(notAFolder.open(QIODevice::WriteOnly));
+    notAFolder.close();
+    const QByteArray oldTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", path("not-a-folder").toLocal8Bit());
+    G::processImages();
+    qputenv("TMPDIR", oldTemp);
+    QVERIFY(lastMessageIs(Kind::Error, "Corvane", "Error Writing File"));
+    QCOMPARE(statuses(), QStringList{"Unprocessed"});
+    QVERIFY(!QFile::exists(path("a.map")));
+}
+
+void TestConversion::exportDialogFollowsTheTargetSystem() {
     auto window = converterWindow();
     for (int system : {0, 1}) {
         G::system = system;
@@ -310,8 +311,7 @@ void TestConversion::exportDialogFollowsTheTargetSystem()
     QCOMPARE(T::fileRequests().back().startDirectory, QString());
 }
 
-void TestConversion::exportBothFlavours()
-{
+void TestConversion::exportBothFlavours() {
     auto window = converterWindow();
     G::fieldImfCopy->setText("imf_copy");
     G::addImageRows({"/pics/a.png", "/pics/b.png", "/pics/c.png"});
@@ -352,8 +352,7 @@ void TestConversion::exportBothFlavours()
     QVERIFY(lastMessageIs(Kind::Information, "Success", "Script created!"));
 }
 
-void TestConversion::exportFailuresLeaveFilesAlone()
-{
+void TestConversion::exportFailuresLeaveFilesAlone() {
     auto window = converterWindow();
     G::addImageRows({"/pics/a.png", "relative.png"});
     QFile existing(path("kept.sh"));
@@ -378,17 +377,29 @@ void TestConversion::exportFailuresLeaveFilesAlone()
     QVERIFY(lastMessageIs(Kind::Warning, "Error", "Error Creating File"));
     QVERIFY(!QFile::exists(path("missing")));
 
+#ifdef Q_OS_UNIX
+    // A read-only file stays as it was (root may write anyway, so only as a user).
+    if (geteuid() != 0) {
+        QFile::setPermissions(path("kept.sh"), QFile::ReadOwner);
+        T::queueFiles(Dialogs::FileAnswer{{path("kept.sh")}, 1});
+        G::createScript();
+        QVERIFY(lastMessageIs(Kind::Warning, "Error", "Error Creating File"));
+        QCOMPARE(TestSupport::readAll(path("kept.sh")), QByteArray("precious\n"));
+        QFile::setPermissions(path("kept.sh"), QFile::ReadOwner | QFile::WriteOwner);
+        QVERIFY(QFile::remove(path("kept.sh")));
+    }
+#endif
+    const size_t before = T::messages().size();
     // A name that is taken by a folder cannot be written either.
     QVERIFY(QDir(m_dir->path()).mkdir("taken.sh"));
     T::queueFiles(Dialogs::FileAnswer{{path("taken.sh")}, 1});
     G::createScript();
-    QCOMPARE(T::messages().size(), size_t(4));
+    QCOMPARE(T::messages().size(), before + 1);
     QVERIFY(lastMessageIs(Kind::Warning, "Error", "Error Creating File"));
     QVERIFY(QFileInfo(path("taken.sh")).isDir());
 }
 
-void TestConversion::exportedScriptConverts()
-{
+void TestConversion::exportedScriptConverts() {
 #ifdef Q_OS_WIN
     QSKIP("needs bash");
 #endif

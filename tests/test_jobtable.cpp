@@ -13,14 +13,12 @@
 #include <QTest>
 
 namespace {
-JobRow row(const QString& image, const QString& status = Status::Unprocessed, bool process = true)
-{
+JobRow row(const QString& image, const QString& status = Status::Unprocessed, bool process = true) {
     return JobRow{process, image, image + ".map", status};
 }
 
 // Every character is 10 pixels wide, "..." only 6, as dots are narrow.
-QString shortenMono(const QString& text, int available)
-{
+QString shortenMono(const QString& text, int available) {
     return leftShortened(
         text, available,
         [](const QString& s) { return s == QLatin1String("...") ? 6 : int(s.size()) * 10; },
@@ -44,8 +42,7 @@ private slots:
     void statusColours();
 };
 
-void TestJobTable::modelPassesTheModelTester()
-{
+void TestJobTable::modelPassesTheModelTester() {
     JobTableModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     model.appendRow(row("/a.png"));
@@ -67,8 +64,7 @@ void TestJobTable::modelPassesTheModelTester()
     QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), "New Image");
 }
 
-void TestJobTable::onlyTheTickIsEditable()
-{
+void TestJobTable::onlyTheTickIsEditable() {
     JobTableModel model;
     model.appendRow(row("/a.png"));
     QVERIFY(model.flags(model.index(0, 0)) & Qt::ItemIsUserCheckable);
@@ -83,8 +79,7 @@ void TestJobTable::onlyTheTickIsEditable()
     QCOMPARE(model.row(0), (JobRow{false, "/a.png", "/a.png.map", Status::Unprocessed}));
 }
 
-void TestJobTable::bulkRewritesNotifyOnce()
-{
+void TestJobTable::bulkRewritesNotifyOnce() {
     JobTableModel model;
     std::vector<JobRow> rows;
     for (int i = 0; i < 1000; ++i)
@@ -121,14 +116,14 @@ void TestJobTable::bulkRewritesNotifyOnce()
     QCOMPARE(changed.size(), 3);
 }
 
-void TestJobTable::removeIfKeepsOrderAndSkipsNothing_data()
-{
+void TestJobTable::removeIfKeepsOrderAndSkipsNothing_data() {
     QTest::addColumn<QStringList>("statuses");
     QTest::addColumn<QStringList>("left");
-    QTest::newRow("mixed") << QStringList{"Converted", "Converted", "Failed", "Converted", "Unprocessed"}
+    QTest::newRow("mixed") << QStringList{"Converted", "Converted", "Failed", "Converted",
+                                          "Unprocessed"}
                            << QStringList{"Failed", "Unprocessed"};
-    QTest::newRow("letter case counts") << QStringList{"converted", "Converted"}
-                                        << QStringList{"converted"};
+    QTest::newRow("letter case counts")
+        << QStringList{"converted", "Converted"} << QStringList{"converted"};
     QStringList many;
     QStringList kept;
     for (int i = 0; i < 200; ++i) {
@@ -139,8 +134,7 @@ void TestJobTable::removeIfKeepsOrderAndSkipsNothing_data()
     QTest::newRow("many scattered runs") << many << kept;
 }
 
-void TestJobTable::removeIfKeepsOrderAndSkipsNothing()
-{
+void TestJobTable::removeIfKeepsOrderAndSkipsNothing() {
     QFETCH(QStringList, statuses);
     QFETCH(QStringList, left);
     JobTableModel model;
@@ -154,8 +148,7 @@ void TestJobTable::removeIfKeepsOrderAndSkipsNothing()
     QCOMPARE(remaining, left);
 }
 
-void TestJobTable::tableSetUp()
-{
+void TestJobTable::tableSetUp() {
     auto window = TestSupport::makeWindow();
     customTable* table = CorvaneGUI::table;
     QCOMPARE(table->model(), CorvaneGUI::model);
@@ -183,8 +176,7 @@ void TestJobTable::tableSetUp()
     QCOMPARE(table->selectionModel()->selectedRows().size(), 1);
 }
 
-void TestJobTable::clickingTheTickCellTogglesIt()
-{
+void TestJobTable::clickingTheTickCellTogglesIt() {
     auto window = TestSupport::makeWindow();
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -204,8 +196,7 @@ void TestJobTable::clickingTheTickCellTogglesIt()
     QCOMPARE(CorvaneGUI::model->row(0), row("/pics/a.png"));
 }
 
-void TestJobTable::leftShortening_data()
-{
+void TestJobTable::leftShortening_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("available");
     QTest::addColumn<QString>("shown");
@@ -218,16 +209,14 @@ void TestJobTable::leftShortening_data()
     QTest::newRow("empty") << "" << 0 << "";
 }
 
-void TestJobTable::leftShortening()
-{
+void TestJobTable::leftShortening() {
     QFETCH(QString, text);
     QFETCH(int, available);
     QFETCH(QString, shown);
     QCOMPARE(shortenMono(text, available), shown);
 }
 
-void TestJobTable::leftDotRendererKeepsTheEndVisible()
-{
+void TestJobTable::leftDotRendererKeepsTheEndVisible() {
     auto window = TestSupport::makeWindow();
     const QString path = "/very/long/folder/name/that/goes/on/and/on/for/quite/a/while/photo.png";
     CorvaneGUI::model->appendRow(row(path));
@@ -252,8 +241,7 @@ void TestJobTable::leftDotRendererKeepsTheEndVisible()
     QCOMPARE(option.text, path);
 }
 
-void TestJobTable::statusColours()
-{
+void TestJobTable::statusColours() {
     const auto failed = statusColour(Status::Failed);
     const auto converted = statusColour(Status::Converted);
     const auto unprocessed = statusColour(Status::Unprocessed);

@@ -40,28 +40,32 @@ private slots:
     void resultTexts();
 };
 
-void TestRules::extensions_data()
-{
+void TestRules::extensions_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("extension");
-    QTest::newRow("plain") << "photo.png" << "png";
-    QTest::newRow("upper case") << "PHOTO.JPG" << "jpg";
-    QTest::newRow("only the last dot counts") << "archive.tar.Gz" << "gz";
-    QTest::newRow("no dot") << "README" << "";
-    QTest::newRow("dot first") << ".png" << "";
-    QTest::newRow("dot last") << "photo." << "";
-    QTest::newRow("one letter") << "a.b" << "b";
+    QTest::newRow("plain") << "photo.png"
+                           << "png";
+    QTest::newRow("upper case") << "PHOTO.JPG"
+                                << "jpg";
+    QTest::newRow("only the last dot counts") << "archive.tar.Gz"
+                                              << "gz";
+    QTest::newRow("no dot") << "README"
+                            << "";
+    QTest::newRow("dot first") << ".png"
+                               << "";
+    QTest::newRow("dot last") << "photo."
+                              << "";
+    QTest::newRow("one letter") << "a.b"
+                                << "b";
 }
 
-void TestRules::extensions()
-{
+void TestRules::extensions() {
     QFETCH(QString, name);
     QFETCH(QString, extension);
     QCOMPARE(Utils::getExtension(name), extension);
 }
 
-void TestRules::filtersAcceptDirectoriesAndTheirExtensions_data()
-{
+void TestRules::filtersAcceptDirectoriesAndTheirExtensions_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("image");
     QTest::addColumn<bool>("batch");
@@ -69,8 +73,7 @@ void TestRules::filtersAcceptDirectoriesAndTheirExtensions_data()
     QTest::addColumn<bool>("exe");
     QTest::newRow("png") << "a.png" << true << false << false << false;
     QTest::newRow("mixed-case jpg") << "b.JpG" << true << false << false << false;
-    QTest::newRow("every image kind")
-        << "c.iff" << true << false << false << false;
+    QTest::newRow("every image kind") << "c.iff" << true << false << false << false;
     QTest::newRow("jpeg is not one") << "c.jpeg" << false << false << false << false;
     QTest::newRow("tiff is not one") << "d.tiff" << false << false << false << false;
     QTest::newRow("RUN.BAT") << "RUN.BAT" << false << true << false << false;
@@ -81,8 +84,7 @@ void TestRules::filtersAcceptDirectoriesAndTheirExtensions_data()
     QTest::newRow("no extension") << "imf_copy" << false << false << false << false;
 }
 
-void TestRules::filtersAcceptDirectoriesAndTheirExtensions()
-{
+void TestRules::filtersAcceptDirectoriesAndTheirExtensions() {
     QFETCH(QString, name);
     QFETCH(bool, image);
     QFETCH(bool, batch);
@@ -105,32 +107,50 @@ void TestRules::filtersAcceptDirectoriesAndTheirExtensions()
             ShFilter().accept(folder) && ExeFilter().accept(folder));
 }
 
-void TestRules::targets_data()
-{
+void TestRules::targets_data() {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("directory");
-    QTest::addColumn<QString>("beside");  // "" when it fails
+    QTest::addColumn<QString>("beside");   // "" when it fails
     QTest::addColumn<QString>("inFolder"); // "" when it fails
-    QTest::newRow("windows path") << R"(C:\pics\photo.png)" << R"(D:\out)" << R"(C:\pics\photo.map)"
+    QTest::newRow("windows path") << R"(C:\pics\photo.png)"
+                                  << R"(D:\out)"
+                                  << R"(C:\pics\photo.map)"
                                   << R"(D:\out\photo.map)";
-    QTest::newRow("only the last extension")
-        << R"(C:\pics\archive.tar.png)" << R"(D:\out)" << R"(C:\pics\archive.tar.map)"
-        << R"(D:\out\archive.tar.map)";
-    QTest::newRow("empty directory") << R"(C:\pics\photo.png)" << "" << R"(C:\pics\photo.map)"
+    QTest::newRow("only the last extension") << R"(C:\pics\archive.tar.png)"
+                                             << R"(D:\out)"
+                                             << R"(C:\pics\archive.tar.map)"
+                                             << R"(D:\out\archive.tar.map)";
+    QTest::newRow("empty directory") << R"(C:\pics\photo.png)"
+                                     << ""
+                                     << R"(C:\pics\photo.map)"
                                      << R"(\photo.map)";
-    QTest::newRow("trailing separator kept doubled")
-        << R"(C:\pics\photo.png)" << R"(D:\out\)" << R"(C:\pics\photo.map)" << R"(D:\out\\photo.map)";
-    QTest::newRow("forward slashes") << "/home/ann/pics/photo.png" << "/srv/maps"
-                                     << "/home/ann/pics/photo.map" << "/srv/maps/photo.map";
-    QTest::newRow("later separator wins") << R"(C:\pics/sub\photo.png)" << "D:"
-                                          << R"(C:\pics/sub\photo.map)" << R"(D:\photo.map)";
-    QTest::newRow("no separator") << "photo.png" << "/out" << "photo.map" << "";
-    QTest::newRow("no dot") << "/pics/photo" << "/out" << "" << "";
-    QTest::newRow("dot only in a folder") << "/pics.old/photo" << "/out" << "/pics.map" << "";
+    QTest::newRow("trailing separator kept doubled") << R"(C:\pics\photo.png)"
+                                                     << R"(D:\out\)"
+                                                     << R"(C:\pics\photo.map)"
+                                                     << R"(D:\out\\photo.map)";
+    QTest::newRow("forward slashes") << "/home/ann/pics/photo.png"
+                                     << "/srv/maps"
+                                     << "/home/ann/pics/photo.map"
+                                     << "/srv/maps/photo.map";
+    QTest::newRow("later separator wins") << R"(C:\pics/sub\photo.png)"
+                                          << "D:"
+                                          << R"(C:\pics/sub\photo.map)"
+                                          << R"(D:\photo.map)";
+    QTest::newRow("no separator") << "photo.png"
+                                  << "/out"
+                                  << "photo.map"
+                                  << "";
+    QTest::newRow("no dot") << "/pics/photo"
+                            << "/out"
+                            << ""
+                            << "";
+    QTest::newRow("dot only in a folder") << "/pics.old/photo"
+                                          << "/out"
+                                          << "/pics.map"
+                                          << "";
 }
 
-void TestRules::targets()
-{
+void TestRules::targets() {
     QFETCH(QString, source);
     QFETCH(QString, directory);
     QFETCH(QString, beside);
@@ -139,8 +159,7 @@ void TestRules::targets()
     QCOMPARE(outputDirectoryTarget(source, directory).value_or(QString()), inFolder);
 }
 
-void TestRules::flagStrings_data()
-{
+void TestRules::flagStrings_data() {
     QTest::addColumn<FlagOptions>("options");
     QTest::addColumn<QString>("flags");
     FlagOptions all{true, true, true, "2.2", true, "1.0", false, ""};
@@ -159,15 +178,13 @@ void TestRules::flagStrings_data()
     QTest::newRow("empty custom text") << custom << "";
 }
 
-void TestRules::flagStrings()
-{
+void TestRules::flagStrings() {
     QFETCH(FlagOptions, options);
     QFETCH(QString, flags);
     QCOMPARE(buildFlagString(options), flags);
 }
 
-void TestRules::converterLines_data()
-{
+void TestRules::converterLines_data() {
     QTest::addColumn<QString>("converter");
     QTest::addColumn<QString>("flags");
     QTest::addColumn<QString>("target");
@@ -175,28 +192,40 @@ void TestRules::converterLines_data()
     QTest::addColumn<QString>("directory");
     QTest::addColumn<QString>("line");
     QTest::newRow("installed converter, every flag, output folder")
-        << R"(C:\Maya\bin\imf_copy.exe)" << "-p -r -g 2.2 -f 1.0 " << R"(C:\img\a.map)" << false
-        << R"(D:\out)"
+        << R"(C:\Maya\bin\imf_copy.exe)"
+        << "-p -r -g 2.2 -f 1.0 "
+        << R"(C:\img\a.map)" << false << R"(D:\out)"
         << R"("C:\Maya\bin\imf_copy.exe" -p -r -g 2.2 -f 1.0  "C:\img\a.png" "D:\out\a.map")";
     QTest::newRow("custom flag beside the source")
-        << "imf_copy" << "-r" << R"(C:\img\a.map)" << true << ""
+        << "imf_copy"
+        << "-r"
+        << R"(C:\img\a.map)" << true << ""
         << R"(imf_copy -r "C:\img\a.png" "C:\img\a.map")";
-    QTest::newRow("no flag") << "imf_copy" << "" << R"(C:\img\a.map)" << true << ""
+    QTest::newRow("no flag") << "imf_copy"
+                             << ""
+                             << R"(C:\img\a.map)" << true << ""
                              << R"(imf_copy  "C:\img\a.png" "C:\img\a.map")";
     QTest::newRow("only the exact bare name stays bare")
-        << "imf_copy " << "" << R"(C:\img\a.map)" << true << ""
+        << "imf_copy "
+        << ""
+        << R"(C:\img\a.map)" << true << ""
         << R"("imf_copy "  "C:\img\a.png" "C:\img\a.map")";
-    QTest::newRow("capitals are quoted") << "IMF_COPY" << "" << R"(C:\img\a.map)" << true << ""
+    QTest::newRow("capitals are quoted") << "IMF_COPY"
+                                         << ""
+                                         << R"(C:\img\a.map)" << true << ""
                                          << R"("IMF_COPY"  "C:\img\a.png" "C:\img\a.map")";
-    QTest::newRow("empty converter") << "" << "" << R"(C:\img\a.map)" << true << ""
+    QTest::newRow("empty converter") << ""
+                                     << ""
+                                     << R"(C:\img\a.map)" << true << ""
                                      << R"(""  "C:\img\a.png" "C:\img\a.map")";
     QTest::newRow("output folder with trailing separator")
-        << "imf_copy" << "-p " << R"(C:\img\a.map)" << false << R"(D:\out\)"
+        << "imf_copy"
+        << "-p "
+        << R"(C:\img\a.map)" << false << R"(D:\out\)"
         << R"(imf_copy -p  "C:\img\a.png" "D:\out\\a.map")";
 }
 
-void TestRules::converterLines()
-{
+void TestRules::converterLines() {
     QFETCH(QString, converter);
     QFETCH(QString, flags);
     QFETCH(QString, target);
@@ -207,18 +236,17 @@ void TestRules::converterLines()
     QVERIFY(placed);
     // Both flavours give the same bytes for paths without special characters,
     // except that bash must keep a doubled backslash before the quote doubled.
-    const QString windows = buildConverterCommand(converter, flags, R"(C:\img\a.png)", *placed,
-                                                  TargetSystem::Windows);
+    const QString windows =
+        buildConverterCommand(converter, flags, R"(C:\img\a.png)", *placed, TargetSystem::Windows);
     QCOMPARE(windows, line);
     if (!placed->contains(QStringLiteral("\\\\")))
-        QCOMPARE(buildConverterCommand(converter, flags, R"(C:\img\a.png)", *placed,
-                                       TargetSystem::Mac),
-                 line);
+        QCOMPARE(
+            buildConverterCommand(converter, flags, R"(C:\img\a.png)", *placed, TargetSystem::Mac),
+            line);
     QVERIFY(!commandTargetPath(QStringLiteral("a.map"), false, directory));
 }
 
-void TestRules::quotingLeavesPlainPathsAlone()
-{
+void TestRules::quotingLeavesPlainPathsAlone() {
     for (const QString& path : {QStringLiteral(R"(C:\Program Files (x86)\a b\c.png)"),
                                 QStringLiteral("/home/zoë/pics/été 2024/a&b;c'd.png")}) {
         QCOMPARE(quotedPathText(path, TargetSystem::Windows), path);
@@ -232,19 +260,22 @@ void TestRules::quotingLeavesPlainPathsAlone()
     QCOMPARE(quotedPathText(R"(a\\b\$c)", TargetSystem::Mac), R"(a\\\b\\\$c)");
 }
 
-void TestRules::bashLineHandsOddNamesToTheConverterExactly()
-{
+void TestRules::bashLineHandsOddNamesToTheConverterExactly() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QStringList names{QStringLiteral("$(touch pwned).png"), QStringLiteral("`touch pwned`.png"),
-                            QStringLiteral("a\"b.png"),        QStringLiteral("100%done.png"),
-                            QStringLiteral("back\\slash\\$x.png"), QStringLiteral("naïve café.png"),
+    const QStringList names{QStringLiteral("$(touch pwned).png"),
+                            QStringLiteral("`touch pwned`.png"),
+                            QStringLiteral("a\"b.png"),
+                            QStringLiteral("100%done.png"),
+                            QStringLiteral("back\\slash\\$x.png"),
+                            QStringLiteral("naïve café.png"),
                             QStringLiteral("$HOME ${PATH}.png")};
     QStringList lines{QStringLiteral("#!/bin/bash")};
     QStringList expected;
     for (const QString& name : names) {
         const QString source = dir.filePath(name);
-        QVERIFY(TestSupport::writeImage(source) || QFile::copy(dir.filePath(names.first()), source));
+        QVERIFY(TestSupport::writeImage(source) ||
+                QFile::copy(dir.filePath(names.first()), source));
         const QString target = *sameDirectoryTarget(source);
         lines << buildConverterCommand(TestSupport::fakeConverter(), "-p ", source, target,
                                        TargetSystem::Mac);
@@ -277,8 +308,7 @@ void TestRules::bashLineHandsOddNamesToTheConverterExactly()
         QVERIFY2(QFileInfo(*sameDirectoryTarget(dir.filePath(name))).size() > 0, qPrintable(name));
 }
 
-void TestRules::scriptFrames()
-{
+void TestRules::scriptFrames() {
     const QStringList commands{QStringLiteral("imf_copy -p  \"a.png\" \"a.map\"")};
     QCOMPARE(runScriptLines(TargetSystem::Windows, commands), commands);
     QCOMPARE(runScriptLines(TargetSystem::Mac, commands),
@@ -299,8 +329,7 @@ void TestRules::scriptFrames()
     QCOMPARE(runScriptName(TargetSystem::Windows), "temp.bat");
 }
 
-void TestRules::scriptFileNames_data()
-{
+void TestRules::scriptFileNames_data() {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<bool>("shell");
     QTest::addColumn<QString>("file");
@@ -308,12 +337,11 @@ void TestRules::scriptFileNames_data()
     QTest::newRow("shell filter") << "/tmp/convert" << true << "/tmp/convert.sh";
     QTest::newRow("own extension kept") << "/tmp/convert.txt" << true << "/tmp/convert.txt";
     QTest::newRow("any dot keeps the name") << "/tmp/my.script" << false << "/tmp/my.script";
-    QTest::newRow("dot in a folder only") << "/tmp/maps.old/convert" << true
-                                          << "/tmp/maps.old/convert.sh";
+    QTest::newRow("dot in a folder only")
+        << "/tmp/maps.old/convert" << true << "/tmp/maps.old/convert.sh";
 }
 
-void TestRules::scriptFileNames()
-{
+void TestRules::scriptFileNames() {
     QFETCH(QString, chosen);
     QFETCH(bool, shell);
     QFETCH(QString, file);
@@ -321,23 +349,23 @@ void TestRules::scriptFileNames()
              QDir::toNativeSeparators(file));
 }
 
-void TestRules::converterLocation_data()
-{
+void TestRules::converterLocation_data() {
     QTest::addColumn<QStringList>("installed");
     QTest::addColumn<QString>("chosen");
     const QString win = QStringLiteral(R"(C:\Program Files\Autodesk\Maya%1\bin\imf_copy.exe)");
-    const QString win32 = QStringLiteral(R"(C:\Program Files (x86)\Autodesk\Maya%1\bin\imf_copy.exe)");
-    const QString mac = QStringLiteral("/Applications/Autodesk/maya%1/Maya.app/Contents/bin/imf_copy");
+    const QString win32 =
+        QStringLiteral(R"(C:\Program Files (x86)\Autodesk\Maya%1\bin\imf_copy.exe)");
+    const QString mac =
+        QStringLiteral("/Applications/Autodesk/maya%1/Maya.app/Contents/bin/imf_copy");
     QTest::newRow("newest wins") << QStringList{win.arg(2009), win.arg(2012)} << win.arg(2012);
     QTest::newRow("only a 32-bit install") << QStringList{win32.arg(2010)} << win32.arg(2010);
-    QTest::newRow("Program Files beats x86") << QStringList{win.arg(2011), win32.arg(2011)}
-                                             << win.arg(2011);
+    QTest::newRow("Program Files beats x86")
+        << QStringList{win.arg(2011), win32.arg(2011)} << win.arg(2011);
     QTest::newRow("mac") << QStringList{mac.arg(2009), mac.arg(2011)} << mac.arg(2011);
     QTest::newRow("nothing installed") << QStringList{} << "imf_copy";
 }
 
-void TestRules::converterLocation()
-{
+void TestRules::converterLocation() {
     QFETCH(QStringList, installed);
     QFETCH(QString, chosen);
     QCOMPARE(converterCandidates().size(), 12);
@@ -350,8 +378,7 @@ void TestRules::converterLocation()
     QCOMPARE(probed, converterCandidates()); // all twelve, in order, on every system
 }
 
-void TestRules::resultTexts()
-{
+void TestRules::resultTexts() {
     QCOMPARE(ConversionResult::processingErrorWithCodes(1, 0), "Error Processing Files. Code: 10");
     QVERIFY(ConversionResult::isSuccess(ConversionResult::Success));
     QVERIFY(ConversionResult::isSuccess(QString()));

@@ -23,16 +23,14 @@
 #include <QTimer>
 
 namespace {
-QStringList actionTexts(const QWidget* menuOrBar)
-{
+QStringList actionTexts(const QWidget* menuOrBar) {
     QStringList texts;
     for (const QAction* action : menuOrBar->actions())
         texts << action->text();
     return texts;
 }
 
-QWidget* region(QWidget* panel, BorderLayout::Region where)
-{
+QWidget* region(QWidget* panel, BorderLayout::Region where) {
     auto* layout = dynamic_cast<BorderLayout*>(panel->layout());
     return layout ? layout->widgetAt(where) : nullptr;
 }
@@ -55,8 +53,7 @@ private slots:
     void closingTheWindowEndsTheProgram();
 };
 
-void TestWindow::defaultsAfterStartUp()
-{
+void TestWindow::defaultsAfterStartUp() {
     auto window = TestSupport::makeWindow();
     using G = CorvaneGUI;
     QCOMPARE(G::frame, window.get());
@@ -69,24 +66,28 @@ void TestWindow::defaultsAfterStartUp()
     QCOMPARE(G::fieldGamma->text(), "1.0");
     QCOMPARE(G::fieldFilter->text(), "1.0");
     QVERIFY(G::fieldCustom->text().isEmpty() && G::fieldDirectory->text().isEmpty());
-    for (QWidget* off : std::initializer_list<QWidget*>{G::fieldGamma, G::fieldFilter,
-                                                        G::fieldCustom, G::fieldDirectory,
-                                                        G::labelDirectory, G::buttonDirectoryBrowse})
+    for (QWidget* off : std::initializer_list<QWidget*>{
+             G::fieldGamma, G::fieldFilter, G::fieldCustom, G::fieldDirectory, G::labelDirectory,
+             G::buttonDirectoryBrowse})
         QVERIFY(!off->isEnabled());
     QVERIFY(G::fieldImfCopy->isEnabled() && !G::fieldImfCopy->isReadOnly());
 
     const QList<QPair<QPushButton*, QString>> buttons{
-        {G::buttonAddImages, "Add Images"},   {G::buttonAddDirectory, "Add Directory"},
-        {G::buttonOpenFile, "Open File"},     {G::buttonOpenFolder, "Open Folder"},
+        {G::buttonAddImages, "Add Images"},
+        {G::buttonAddDirectory, "Add Directory"},
+        {G::buttonOpenFile, "Open File"},
+        {G::buttonOpenFolder, "Open Folder"},
         {G::buttonRemoveSelected, "Remove Selected"},
         {G::buttonRemoveConverted, "Remove All Converted"},
-        {G::buttonReset, "Reset"},            {G::buttonImfCopyBrowse, ""},
-        {G::buttonDirectoryBrowse, ""},       {G::buttonProcess, "Process"},
+        {G::buttonReset, "Reset"},
+        {G::buttonImfCopyBrowse, ""},
+        {G::buttonDirectoryBrowse, ""},
+        {G::buttonProcess, "Process"},
         {G::buttonCreateScript, "Create Script"}};
     for (const auto& [button, text] : buttons)
         QCOMPARE(button->text(), text);
-    for (QPushButton* withIcon : {G::buttonAddImages, G::buttonAddDirectory,
-                                  G::buttonImfCopyBrowse, G::buttonDirectoryBrowse, G::buttonProcess})
+    for (QPushButton* withIcon : {G::buttonAddImages, G::buttonAddDirectory, G::buttonImfCopyBrowse,
+                                  G::buttonDirectoryBrowse, G::buttonProcess})
         QVERIFY(!withIcon->icon().isNull());
     QVERIFY(G::buttonOpenFile->icon().isNull() && G::buttonCreateScript->icon().isNull());
     QCOMPARE(G::labelFlags->text(), " Flags");
@@ -104,8 +105,7 @@ void TestWindow::defaultsAfterStartUp()
     QCOMPARE(G::version, "1.0");
 }
 
-void TestWindow::menus()
-{
+void TestWindow::menus() {
     auto window = TestSupport::makeWindow();
     using G = CorvaneGUI;
     QCOMPARE(window->QMainWindow::menuBar(), G::menuBar);
@@ -120,8 +120,7 @@ void TestWindow::menus()
     QCOMPARE(G::groupSystem->actions(), QList<QAction*>({G::itemSystemWindows, G::itemSystemMac}));
 }
 
-void TestWindow::layoutTree()
-{
+void TestWindow::layoutTree() {
     auto window = TestSupport::makeWindow();
     using G = CorvaneGUI;
     using R = BorderLayout::Region;
@@ -175,16 +174,15 @@ void TestWindow::layoutTree()
     QVERIFY(!G::labelMaker->isVisible());
 }
 
-void TestWindow::flagsGrid()
-{
+void TestWindow::flagsGrid() {
     auto window = TestSupport::makeWindow();
     using G = CorvaneGUI;
     auto* grid = qobject_cast<QGridLayout*>(G::panelFlags->layout());
     QVERIFY(grid);
     QCOMPARE(grid->rowCount(), 5);
     QCOMPARE(grid->columnCount(), 3);
-    const QList<QWidget*> expected{G::labelFlags,  nullptr,       nullptr,      G::checkPyramid,
-                                   G::checkGamma,  nullptr,       G::checkTile, G::fieldGamma,
+    const QList<QWidget*> expected{G::labelFlags,  nullptr,        nullptr,        G::checkPyramid,
+                                   G::checkGamma,  nullptr,        G::checkTile,   G::fieldGamma,
                                    nullptr,        G::checkCustom, G::checkFilter, nullptr,
                                    G::fieldCustom, G::fieldFilter, nullptr};
     for (int i = 0; i < expected.size(); ++i) {
@@ -199,8 +197,7 @@ void TestWindow::flagsGrid()
     }
 }
 
-void TestWindow::targetSystemFromOsName_data()
-{
+void TestWindow::targetSystemFromOsName_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("system");
     QTest::newRow("Windows 10") << "Windows 10" << 0;
@@ -211,8 +208,7 @@ void TestWindow::targetSystemFromOsName_data()
     QTest::newRow("empty") << "" << 1;
 }
 
-void TestWindow::targetSystemFromOsName()
-{
+void TestWindow::targetSystemFromOsName() {
     QFETCH(QString, name);
     QFETCH(int, system);
     auto window = TestSupport::makeWindow(name);
@@ -222,11 +218,11 @@ void TestWindow::targetSystemFromOsName()
     QCOMPARE(CorvaneGUI::itemSystemMac->isChecked(), system == 1);
 }
 
-void TestWindow::converterProbedAtStartUp()
-{
+void TestWindow::converterProbedAtStartUp() {
     const QString maya2011 = R"(C:\Program Files\Autodesk\Maya2011\bin\imf_copy.exe)";
     {
-        auto window = TestSupport::makeWindow("Linux", [&](const QString& p) { return p == maya2011; });
+        auto window =
+            TestSupport::makeWindow("Linux", [&](const QString& p) { return p == maya2011; });
         QCOMPARE(CorvaneGUI::fieldImfCopy->text(), maya2011);
         QCOMPARE(CorvaneGUI::imfCopyDefault, maya2011);
     }
@@ -238,8 +234,7 @@ void TestWindow::converterProbedAtStartUp()
     QCOMPARE(CorvaneGUI::imfCopyDefault, "imf_copy");
 }
 
-void TestWindow::noListenerRunsForTheDefaults()
-{
+void TestWindow::noListenerRunsForTheDefaults() {
     // Had the directory listener run for the default tick, the field would
     // be enabled; the listeners must only be attached afterwards, and then work.
     auto window = TestSupport::makeWindow();
@@ -248,8 +243,7 @@ void TestWindow::noListenerRunsForTheDefaults()
     QVERIFY(CorvaneGUI::fieldDirectory->isEnabled());
 }
 
-void TestWindow::showingTheWindow()
-{
+void TestWindow::showingTheWindow() {
     auto window = TestSupport::makeWindow();
     showMainWindow(*window);
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -265,8 +259,7 @@ void TestWindow::showingTheWindow()
     Look::installSystem();
 }
 
-void TestWindow::attribCommandIsHandedOverAsWritten()
-{
+void TestWindow::attribCommandIsHandedOverAsWritten() {
     QCOMPARE(attribCommand(), R"(attrib -r "%USERPROFILE%\My Documents")");
     QCOMPARE(QProcess::splitCommand(attribCommand()),
              QStringList({"attrib", "-r", R"(%USERPROFILE%\My Documents)"}));
@@ -275,8 +268,7 @@ void TestWindow::attribCommandIsHandedOverAsWritten()
 #endif
 }
 
-void TestWindow::closingTheWindowEndsTheProgram()
-{
+void TestWindow::closingTheWindowEndsTheProgram() {
     auto window = TestSupport::makeWindow();
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));

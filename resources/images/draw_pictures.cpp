@@ -1,4 +1,6 @@
-// Rerun from the repo root: g++ -std=c++17 -fPIC resources/images/draw_pictures.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/draw_pictures && QT_QPA_PLATFORM=offscreen /tmp/draw_pictures resources/images
+// Rerun from the repo root: g++ -std=c++17 -fPIC resources/images/draw_pictures.cpp $(pkg-config
+// --cflags --libs Qt6Gui) -o /tmp/draw_pictures && QT_QPA_PLATFORM=offscreen /tmp/draw_pictures
+// resources/images
 
 #include <QColor>
 #include <QDir>
@@ -35,24 +37,21 @@ QString gSerif = "DejaVu Serif";
 
 // Load the fonts from file when available so the output does not depend on
 // whatever fontconfig happens to prefer on the build machine.
-void loadFonts()
-{
+void loadFonts() {
     const QString dir = "/usr/share/fonts/truetype/dejavu/";
-    for (const char *f : {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf", "DejaVuSerif.ttf",
-                          "DejaVuSerif-Bold.ttf"}) {
+    for (const char* f :
+         {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf", "DejaVuSerif.ttf", "DejaVuSerif-Bold.ttf"}) {
         QFontDatabase::addApplicationFont(dir + f);
     }
 }
 
-QImage blank(int w, int h, const QColor &fill = Qt::transparent)
-{
+QImage blank(int w, int h, const QColor& fill = Qt::transparent) {
     QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
     img.fill(fill);
     return img;
 }
 
-bool save(const QImage &img, const QString &dir, const QString &name)
-{
+bool save(const QImage& img, const QString& dir, const QString& name) {
     const QString path = QDir(dir).filePath(name);
     if (!img.convertToFormat(QImage::Format_ARGB32).save(path, "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
@@ -64,8 +63,7 @@ bool save(const QImage &img, const QString &dir, const QString &name)
 
 // The Corvane emblem in a 100x100 design box: an amber texture tile with a
 // folded corner and a raven head in profile. Used by the logo and the banner.
-void drawEmblem(QPainter &p, const QRectF &box)
-{
+void drawEmblem(QPainter& p, const QRectF& box) {
     p.save();
     p.translate(box.topLeft());
     p.scale(box.width() / 100.0, box.height() / 100.0);
@@ -96,15 +94,15 @@ void drawEmblem(QPainter &p, const QRectF &box)
     p.setClipPath(tile);
     QPainterPath raven;
     raven.moveTo(12, 100);
-    raven.cubicTo(10, 74, 16, 42, 38, 32);     // back of the neck up to the crown
-    raven.cubicTo(52, 25, 64, 28, 70, 38);     // crown over to the forehead
-    raven.cubicTo(78, 41, 90, 47, 95, 60);     // heavy upper beak, hooked at the tip
-    raven.cubicTo(86, 59, 76, 60, 68, 62);     // underside of the beak
-    raven.lineTo(76, 71);                      // shaggy throat hackles
+    raven.cubicTo(10, 74, 16, 42, 38, 32); // back of the neck up to the crown
+    raven.cubicTo(52, 25, 64, 28, 70, 38); // crown over to the forehead
+    raven.cubicTo(78, 41, 90, 47, 95, 60); // heavy upper beak, hooked at the tip
+    raven.cubicTo(86, 59, 76, 60, 68, 62); // underside of the beak
+    raven.lineTo(76, 71);                  // shaggy throat hackles
     raven.lineTo(65, 70);
     raven.lineTo(72, 81);
     raven.lineTo(61, 80);
-    raven.cubicTo(61, 88, 64, 94, 68, 100);    // front of the neck
+    raven.cubicTo(61, 88, 64, 94, 68, 100); // front of the neck
     raven.closeSubpath();
     p.setBrush(kSlate);
     p.drawPath(raven);
@@ -139,8 +137,7 @@ void drawEmblem(QPainter &p, const QRectF &box)
     p.restore();
 }
 
-QImage drawLogo()
-{
+QImage drawLogo() {
     QImage img = blank(32, 32);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -148,8 +145,7 @@ QImage drawLogo()
     return img;
 }
 
-QImage drawBanner()
-{
+QImage drawBanner() {
     const int w = 600, h = 60;
     QImage img = blank(w, h, kSlate);
     QPainter p(&img);
@@ -201,12 +197,11 @@ QImage drawBanner()
 
 // A quill along the +x axis with the nib at the origin; the caller rotates it
 // into place. The outline is sampled so the vane can be bent and split.
-void drawQuill(QPainter &p)
-{
-    const qreal len = 192;     // nib to feather tip
+void drawQuill(QPainter& p) {
+    const qreal len = 192; // nib to feather tip
     const qreal vaneStart = 48;
     const qreal upperWidth = 30, lowerWidth = 19;
-    const qreal bend = -14;    // sideways sag at the tip
+    const qreal bend = -14; // sideways sag at the tip
 
     auto bent = [&](qreal x, qreal y) {
         const qreal t = x / len;
@@ -300,8 +295,7 @@ void drawQuill(QPainter &p)
     p.drawLine(QPointF(5, 0), QPointF(13, 0));
 }
 
-QImage drawQuillmere()
-{
+QImage drawQuillmere() {
     const int w = 640, h = 200;
     QImage img = blank(w, h, kPaper);
     QPainter p(&img);
@@ -358,8 +352,7 @@ QImage drawQuillmere()
     return img;
 }
 
-QImage drawOpenIcon()
-{
+QImage drawOpenIcon() {
     QImage img = blank(24, 24);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -400,8 +393,7 @@ QImage drawOpenIcon()
     return img;
 }
 
-QImage drawArrowIcon()
-{
+QImage drawArrowIcon() {
     QImage img = blank(40, 24);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -427,8 +419,7 @@ QImage drawArrowIcon()
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     loadFonts();
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");

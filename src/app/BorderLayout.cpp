@@ -7,36 +7,30 @@
 BorderLayout::BorderLayout(int hgap, int vgap, QWidget* parent)
     : QLayout(parent)
     , m_hgap(hgap)
-    , m_vgap(vgap)
-{
+    , m_vgap(vgap) {
     setContentsMargins(0, 0, 0, 0);
     setSpacing(0);
 }
 
-BorderLayout::~BorderLayout()
-{
+BorderLayout::~BorderLayout() {
     for (QLayoutItem* item : m_items)
         delete item;
 }
 
-void BorderLayout::addWidget(QWidget* widget, Region region)
-{
+void BorderLayout::addWidget(QWidget* widget, Region region) {
     addChildWidget(widget);
     put(new QWidgetItem(widget), region);
 }
 
-QWidget* BorderLayout::widgetAt(Region region) const
-{
+QWidget* BorderLayout::widgetAt(Region region) const {
     return m_items[region] ? m_items[region]->widget() : nullptr;
 }
 
-void BorderLayout::addItem(QLayoutItem* item)
-{
+void BorderLayout::addItem(QLayoutItem* item) {
     put(item, Center);
 }
 
-void BorderLayout::put(QLayoutItem* item, Region region)
-{
+void BorderLayout::put(QLayoutItem* item, Region region) {
     if (QLayoutItem* old = m_items[region]) {
         if (QWidget* w = old->widget())
             w->hide();
@@ -46,8 +40,7 @@ void BorderLayout::put(QLayoutItem* item, Region region)
     invalidate();
 }
 
-QLayoutItem* BorderLayout::itemAt(int index) const
-{
+QLayoutItem* BorderLayout::itemAt(int index) const {
     int seen = 0;
     for (QLayoutItem* item : m_items) {
         if (item && seen++ == index)
@@ -56,8 +49,7 @@ QLayoutItem* BorderLayout::itemAt(int index) const
     return nullptr;
 }
 
-QLayoutItem* BorderLayout::takeAt(int index)
-{
+QLayoutItem* BorderLayout::takeAt(int index) {
     int seen = 0;
     for (QLayoutItem*& item : m_items) {
         if (item && seen++ == index) {
@@ -70,19 +62,16 @@ QLayoutItem* BorderLayout::takeAt(int index)
     return nullptr;
 }
 
-int BorderLayout::count() const
-{
+int BorderLayout::count() const {
     return static_cast<int>(std::count_if(m_items.begin(), m_items.end(),
                                           [](QLayoutItem* item) { return item != nullptr; }));
 }
 
-Qt::Orientations BorderLayout::expandingDirections() const
-{
+Qt::Orientations BorderLayout::expandingDirections() const {
     return Qt::Horizontal | Qt::Vertical;
 }
 
-QSize BorderLayout::totalSize(SizeKind kind) const
-{
+QSize BorderLayout::totalSize(SizeKind kind) const {
     int width = 0;
     int height = 0;
     for (Region region : {East, West, Center, North, South}) {
@@ -102,18 +91,15 @@ QSize BorderLayout::totalSize(SizeKind kind) const
     return QSize(width + m.left() + m.right(), height + m.top() + m.bottom());
 }
 
-QSize BorderLayout::sizeHint() const
-{
+QSize BorderLayout::sizeHint() const {
     return totalSize(SizeKind::Preferred);
 }
 
-QSize BorderLayout::minimumSize() const
-{
+QSize BorderLayout::minimumSize() const {
     return totalSize(SizeKind::Minimum);
 }
 
-void BorderLayout::setGeometry(const QRect& rect)
-{
+void BorderLayout::setGeometry(const QRect& rect) {
     QLayout::setGeometry(rect);
     const QRect area = contentsRect();
     int top = area.top();

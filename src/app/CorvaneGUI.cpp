@@ -21,8 +21,7 @@
 namespace {
 // The operating-system name in the words Windows itself uses ("Windows 10"),
 // so that the prefix test below can tell Windows from everything else.
-QString operatingSystemName()
-{
+QString operatingSystemName() {
     const QString product = QSysInfo::productType();
     if (product == QLatin1String("windows"))
         return QStringLiteral("Windows ") + QSysInfo::productVersion();
@@ -35,18 +34,15 @@ QString operatingSystemName()
 }
 } // namespace
 
-CorvaneGUI::Environment CorvaneGUI::systemEnvironment()
-{
+CorvaneGUI::Environment CorvaneGUI::systemEnvironment() {
     return {operatingSystemName(), [](const QString& path) { return QFileInfo::exists(path); }};
 }
 
-int CorvaneGUI::systemForOsName(const QString& name)
-{
+int CorvaneGUI::systemForOsName(const QString& name) {
     return name.startsWith(QLatin1String("Windows")) ? 0 : 1;
 }
 
-CorvaneGUI::CorvaneGUI(const Environment& environment)
-{
+CorvaneGUI::CorvaneGUI(const Environment& environment) {
     setUpClass();
     setCentralWidget(new QWidget);
     centralWidget()->setLayout(new BorderLayout(0, 0));
@@ -66,13 +62,11 @@ CorvaneGUI::CorvaneGUI(const Environment& environment)
     frame = this;
 }
 
-CorvaneGUI::~CorvaneGUI()
-{
+CorvaneGUI::~CorvaneGUI() {
     clearClass();
 }
 
-void CorvaneGUI::buildMenus()
-{
+void CorvaneGUI::buildMenus() {
     menuFile->addAction(itemExit);
     menuBar->addMenu(menuFile);
 
@@ -99,21 +93,20 @@ void CorvaneGUI::buildMenus()
         item->setParent(this);
 }
 
-void CorvaneGUI::detectSystem(const QString& name)
-{
+void CorvaneGUI::detectSystem(const QString& name) {
     osName = name;
     system = systemForOsName(osName);
     (system == 0 ? itemSystemWindows : itemSystemMac)->setChecked(true);
 }
 
-void CorvaneGUI::buildLayout()
-{
+void CorvaneGUI::buildLayout() {
     auto border = [](QWidget* panel) { return static_cast<BorderLayout*>(panel->layout()); };
     auto* content = static_cast<BorderLayout*>(centralWidget()->layout());
 
     panelBanner->setAutoFillBackground(true);
     QPalette bannerPalette = panelBanner->palette();
-    bannerPalette.setColor(QPalette::Window, QColor(0x22, 0x30, 0x3c)); // the banner art's own colour
+    bannerPalette.setColor(QPalette::Window,
+                           QColor(0x22, 0x30, 0x3c)); // the banner art's own colour
     panelBanner->setPalette(bannerPalette);
     border(panelBanner)->addWidget(labelBanner, BorderLayout::Center);
     content->addWidget(panelBanner, BorderLayout::North);
@@ -138,9 +131,9 @@ void CorvaneGUI::buildLayout()
 
     border(panelCentre)->addWidget(panelSettings, BorderLayout::South);
     auto* flags = static_cast<QGridLayout*>(panelFlags->layout());
-    const QList<QWidget*> cells{labelFlags,   nullptr,    nullptr,     checkPyramid, checkGamma,
-                                nullptr,      checkTile,  fieldGamma,  nullptr,      checkCustom,
-                                checkFilter,  nullptr,    fieldCustom, fieldFilter,  nullptr};
+    const QList<QWidget*> cells{labelFlags,  nullptr,   nullptr,     checkPyramid, checkGamma,
+                                nullptr,     checkTile, fieldGamma,  nullptr,      checkCustom,
+                                checkFilter, nullptr,   fieldCustom, fieldFilter,  nullptr};
     for (int i = 0; i < cells.size(); ++i)
         flags->addWidget(cells[i] ? cells[i] : new QLabel(QStringLiteral(" ")), i / 3, i % 3);
     for (int column = 0; column < 3; ++column)
@@ -163,8 +156,7 @@ void CorvaneGUI::buildLayout()
     border(panelOutput)->addWidget(panelRun, BorderLayout::South);
 }
 
-void CorvaneGUI::setIcons()
-{
+void CorvaneGUI::setIcons() {
     for (QPushButton* button :
          {buttonAddImages, buttonAddDirectory, buttonImfCopyBrowse, buttonDirectoryBrowse})
         button->setIcon(QIcon(*iconOpen));
@@ -172,14 +164,12 @@ void CorvaneGUI::setIcons()
     buttonProcess->setIconSize(iconArrow->size());
 }
 
-void CorvaneGUI::locateConverter(const std::function<bool(const QString&)>& exists)
-{
+void CorvaneGUI::locateConverter(const std::function<bool(const QString&)>& exists) {
     fieldImfCopy->setText(::locateConverter(exists));
     imfCopyDefault = fieldImfCopy->text();
 }
 
-void CorvaneGUI::setDefaultStates()
-{
+void CorvaneGUI::setDefaultStates() {
     checkSameDirectory->setChecked(true);
     checkPyramid->setChecked(true);
     for (QWidget* widget :

@@ -152,33 +152,83 @@ public:
     static void createScript();
 
     // Action listeners.
-    struct ListenerAddImages { void actionPerformed() const; };
-    struct ListenerAddDirectory { void actionPerformed() const; };
-    struct ListenerOpenDirectory { void actionPerformed() const; };
-    struct ListenerImfCopyBrowse { void actionPerformed() const; };
-    struct ListenerProcessImages { void actionPerformed() const; };
-    struct ListenerTableOpenFile { void actionPerformed() const; };
-    struct ListenerTableOpenFolder { void actionPerformed() const; };
-    struct ListenerTableDelete { void actionPerformed() const; };
-    struct ListenerTableDeleteCon { void actionPerformed() const; };
-    struct ListenerTableReset { void actionPerformed() const; };
-    struct ListenerCreateScript { void actionPerformed() const; };
-    struct ListenerFileExit { void actionPerformed() const; };
-    struct ListenerEditLook0 { void actionPerformed() const; };
-    struct ListenerEditLook1 { void actionPerformed() const; };
-    struct ListenerEditSystem0 { void actionPerformed() const; };
-    struct ListenerEditSystem1 { void actionPerformed() const; };
-    struct ListenerHelpAbout { void actionPerformed() const; };
-    struct ListenerHelpWebsite { void actionPerformed() const; };
-    struct ListenerHelpDonate { void actionPerformed() const; };
-    struct ListenerHelpForum { void actionPerformed() const; };
+    struct ListenerAddImages {
+        void actionPerformed() const;
+    };
+    struct ListenerAddDirectory {
+        void actionPerformed() const;
+    };
+    struct ListenerOpenDirectory {
+        void actionPerformed() const;
+    };
+    struct ListenerImfCopyBrowse {
+        void actionPerformed() const;
+    };
+    struct ListenerProcessImages {
+        void actionPerformed() const;
+    };
+    struct ListenerTableOpenFile {
+        void actionPerformed() const;
+    };
+    struct ListenerTableOpenFolder {
+        void actionPerformed() const;
+    };
+    struct ListenerTableDelete {
+        void actionPerformed() const;
+    };
+    struct ListenerTableDeleteCon {
+        void actionPerformed() const;
+    };
+    struct ListenerTableReset {
+        void actionPerformed() const;
+    };
+    struct ListenerCreateScript {
+        void actionPerformed() const;
+    };
+    struct ListenerFileExit {
+        void actionPerformed() const;
+    };
+    struct ListenerEditLook0 {
+        void actionPerformed() const;
+    };
+    struct ListenerEditLook1 {
+        void actionPerformed() const;
+    };
+    struct ListenerEditSystem0 {
+        void actionPerformed() const;
+    };
+    struct ListenerEditSystem1 {
+        void actionPerformed() const;
+    };
+    struct ListenerHelpAbout {
+        void actionPerformed() const;
+    };
+    struct ListenerHelpWebsite {
+        void actionPerformed() const;
+    };
+    struct ListenerHelpDonate {
+        void actionPerformed() const;
+    };
+    struct ListenerHelpForum {
+        void actionPerformed() const;
+    };
     // State-change listeners of the option check boxes.
-    struct ListenerCustom { void itemStateChanged() const; };
-    struct ListenerGamma { void itemStateChanged() const; };
-    struct ListenerFilter { void itemStateChanged() const; };
-    struct ListenerSameDirectory { void itemStateChanged() const; };
+    struct ListenerCustom {
+        void itemStateChanged() const;
+    };
+    struct ListenerGamma {
+        void itemStateChanged() const;
+    };
+    struct ListenerFilter {
+        void itemStateChanged() const;
+    };
+    struct ListenerSameDirectory {
+        void itemStateChanged() const;
+    };
     // Text-change listener of the output directory field.
-    struct ListenerDirectory { void textChanged() const; };
+    struct ListenerDirectory {
+        void textChanged() const;
+    };
 
 private:
     static void setUpClass();

@@ -15,13 +15,11 @@ const QString allFilesFilter = QStringLiteral("All Files (*)");
 
 // The dialog shows only the description; the "(*)" pattern lets every entry
 // reach the proxy, which applies the real filter.
-QString nameFilterOf(const FileFilter& filter)
-{
+QString nameFilterOf(const FileFilter& filter) {
     return filter.description() + QStringLiteral(" (*)");
 }
 
-QStringList nameFiltersOf(const FileRequest& request)
-{
+QStringList nameFiltersOf(const FileRequest& request) {
     QStringList names;
     for (const auto& filter : request.filters)
         names << nameFilterOf(*filter);
@@ -30,8 +28,7 @@ QStringList nameFiltersOf(const FileRequest& request)
     return names;
 }
 
-void configure(QFileDialog& dialog, const FileRequest& request)
-{
+void configure(QFileDialog& dialog, const FileRequest& request) {
     dialog.setWindowTitle(request.title);
     // No usable start folder: begin at home, as desktop file choosers do.
     const bool usable = !request.startDirectory.isEmpty() && QDir(request.startDirectory).exists();
@@ -60,8 +57,7 @@ void configure(QFileDialog& dialog, const FileRequest& request)
 }
 } // namespace
 
-void showMessage(MessageKind kind, const QString& title, const QString& text)
-{
+void showMessage(MessageKind kind, const QString& title, const QString& text) {
     if (Testing::Detail::enabled()) {
         Testing::Detail::record(kind, title, text);
         return;
@@ -80,8 +76,7 @@ void showMessage(MessageKind kind, const QString& title, const QString& text)
     }
 }
 
-bool ask(const QString& title, const QString& text)
-{
+bool ask(const QString& title, const QString& text) {
     if (Testing::Detail::enabled()) {
         Testing::Detail::recordQuestion(text);
         return Testing::Detail::takeAnswer();
@@ -90,8 +85,7 @@ bool ask(const QString& title, const QString& text)
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-std::optional<FileAnswer> chooseFiles(const FileRequest& request)
-{
+std::optional<FileAnswer> chooseFiles(const FileRequest& request) {
     if (Testing::Detail::enabled())
         return Testing::Detail::takeFiles(request);
 
@@ -106,12 +100,12 @@ std::optional<FileAnswer> chooseFiles(const FileRequest& request)
         if (current < names.size())
             dialog.selectNameFilter(names[current]);
         proxy->setActiveFilter(current < static_cast<int>(request.filters.size()) ? current : -1);
-        QObject::connect(&dialog, &QFileDialog::filterSelected, proxy,
-                         [proxy, names, count = static_cast<int>(request.filters.size())](
-                             const QString& name) {
-                             const int index = static_cast<int>(names.indexOf(name));
-                             proxy->setActiveFilter(index < count ? index : -1);
-                         });
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, proxy,
+            [proxy, names, count = static_cast<int>(request.filters.size())](const QString& name) {
+                const int index = static_cast<int>(names.indexOf(name));
+                proxy->setActiveFilter(index < count ? index : -1);
+            });
     }
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
@@ -124,8 +118,7 @@ std::optional<FileAnswer> chooseFiles(const FileRequest& request)
     return answer;
 }
 
-bool openUrl(const QUrl& url)
-{
+bool openUrl(const QUrl& url) {
     if (Testing::Detail::enabled())
         return Testing::Detail::recordUrl(url);
     return QDesktopServices::openUrl(url);

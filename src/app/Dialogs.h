@@ -29,9 +29,9 @@ struct FileRequest {
     QString title;
     QString startDirectory;
     std::vector<std::shared_ptr<const FileFilter>> filters; // offered in this order
-    int currentFilter = -1;      // index into filters; -1 keeps the dialog's default
-    bool allFilesChoice = true;  // also offer the dialog's own "everything" choice
-    QString acceptLabel;         // empty: the dialog's own text
+    int currentFilter = -1;     // index into filters; -1 keeps the dialog's default
+    bool allFilesChoice = true; // also offer the dialog's own "everything" choice
+    QString acceptLabel;        // empty: the dialog's own text
 };
 
 struct FileAnswer {

@@ -15,67 +15,55 @@ struct State {
     std::vector<QUrl> urls;
 };
 
-State& state()
-{
+State& state() {
     static State s;
     return s;
 }
 } // namespace
 
-void enable()
-{
+void enable() {
     state().enabled = true;
 }
 
-void reset()
-{
+void reset() {
     state() = State{};
     state().enabled = true;
 }
 
-void queueAnswer(bool yes)
-{
+void queueAnswer(bool yes) {
     state().answers.push_back(yes);
 }
 
-void queueFiles(std::optional<FileAnswer> answer)
-{
+void queueFiles(std::optional<FileAnswer> answer) {
     state().files.push_back(std::move(answer));
 }
 
-void setOpenUrlResult(bool result)
-{
+void setOpenUrlResult(bool result) {
     state().openUrlResult = result;
 }
 
-const std::vector<Message>& messages()
-{
+const std::vector<Message>& messages() {
     return state().messages;
 }
 
-const std::vector<QString>& questions()
-{
+const std::vector<QString>& questions() {
     return state().questions;
 }
 
-const std::vector<FileRequest>& fileRequests()
-{
+const std::vector<FileRequest>& fileRequests() {
     return state().fileRequests;
 }
 
-const std::vector<QUrl>& openedUrls()
-{
+const std::vector<QUrl>& openedUrls() {
     return state().urls;
 }
 
 namespace Detail {
-bool enabled()
-{
+bool enabled() {
     return state().enabled;
 }
 
-bool takeAnswer()
-{
+bool takeAnswer() {
     if (state().answers.empty())
         return false;
     const bool yes = state().answers.front();
@@ -83,8 +71,7 @@ bool takeAnswer()
     return yes;
 }
 
-std::optional<FileAnswer> takeFiles(const FileRequest& request)
-{
+std::optional<FileAnswer> takeFiles(const FileRequest& request) {
     state().fileRequests.push_back(request);
     if (state().files.empty())
         return std::nullopt;
@@ -93,18 +80,15 @@ std::optional<FileAnswer> takeFiles(const FileRequest& request)
     return answer;
 }
 
-void record(MessageKind kind, const QString& title, const QString& text)
-{
+void record(MessageKind kind, const QString& title, const QString& text) {
     state().messages.push_back({kind, title, text});
 }
 
-void recordQuestion(const QString& text)
-{
+void recordQuestion(const QString& text) {
     state().questions.push_back(text);
 }
 
-bool recordUrl(const QUrl& url)
-{
+bool recordUrl(const QUrl& url) {
     state().urls.push_back(url);
     return state().openUrlResult;
 }

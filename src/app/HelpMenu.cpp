@@ -15,29 +15,24 @@
 
 namespace HelpPages {
 namespace {
-QString pageAddress(const QString& path)
-{
+QString pageAddress(const QString& path) {
     return QStringLiteral("http://") + makerWebHost() + path;
 }
 } // namespace
 
-QString productPageAddress()
-{
+QString productPageAddress() {
     return pageAddress(QStringLiteral("/corvane/"));
 }
 
-QString donatePageAddress()
-{
+QString donatePageAddress() {
     return pageAddress(QStringLiteral("/donate/"));
 }
 
-QString forumPageAddress()
-{
+QString forumPageAddress() {
     return pageAddress(QStringLiteral("/forum/"));
 }
 
-QString aboutText()
-{
+QString aboutText() {
     return QStringLiteral("<html><body><center>"
                           "www.<b>quillmere-software</b>.example<br>"
                           "<br>"
@@ -50,21 +45,18 @@ QString aboutText()
 }
 } // namespace HelpPages
 
-void CorvaneGUI::openWebPage(const QString& address)
-{
+void CorvaneGUI::openWebPage(const QString& address) {
     const QUrl url(address, QUrl::StrictMode);
     QTextStream errors(stderr);
     if (!url.isValid()) {
-        errors << "Corvane: malformed address " << address << ": " << url.errorString()
-               << Qt::endl;
+        errors << "Corvane: malformed address " << address << ": " << url.errorString() << Qt::endl;
         return;
     }
     if (!Dialogs::openUrl(url))
         errors << "Corvane: the desktop could not open " << address << Qt::endl;
 }
 
-void CorvaneGUI::showAboutBox()
-{
+void CorvaneGUI::showAboutBox() {
     auto* about = new QDialog(frame);
     about->setAttribute(Qt::WA_DeleteOnClose);
     about->setModal(false);
@@ -94,22 +86,18 @@ void CorvaneGUI::showAboutBox()
     about->show();
 }
 
-void CorvaneGUI::ListenerHelpAbout::actionPerformed() const
-{
+void CorvaneGUI::ListenerHelpAbout::actionPerformed() const {
     showAboutBox();
 }
 
-void CorvaneGUI::ListenerHelpWebsite::actionPerformed() const
-{
+void CorvaneGUI::ListenerHelpWebsite::actionPerformed() const {
     openWebPage(HelpPages::productPageAddress());
 }
 
-void CorvaneGUI::ListenerHelpDonate::actionPerformed() const
-{
+void CorvaneGUI::ListenerHelpDonate::actionPerformed() const {
     openWebPage(HelpPages::donatePageAddress());
 }
 
-void CorvaneGUI::ListenerHelpForum::actionPerformed() const
-{
+void CorvaneGUI::ListenerHelpForum::actionPerformed() const {
     openWebPage(HelpPages::forumPageAddress());
 }

@@ -6,8 +6,7 @@
 #include <QCoreApplication>
 #include <QLayout>
 
-void CorvaneGUI::packFrame()
-{
+void CorvaneGUI::packFrame() {
     // The new look's fonts and metrics reach the widgets through posted
     // events; let them land so the preferred size is the new one.
     QCoreApplication::sendPostedEvents();
@@ -18,29 +17,24 @@ void CorvaneGUI::packFrame()
     frame->resize(frame->sizeHint());
 }
 
-void CorvaneGUI::ListenerFileExit::actionPerformed() const
-{
+void CorvaneGUI::ListenerFileExit::actionPerformed() const {
     QCoreApplication::exit(0);
 }
 
-void CorvaneGUI::ListenerEditLook0::actionPerformed() const
-{
+void CorvaneGUI::ListenerEditLook0::actionPerformed() const {
     if (Look::installThemed())
         packFrame();
 }
 
-void CorvaneGUI::ListenerEditLook1::actionPerformed() const
-{
+void CorvaneGUI::ListenerEditLook1::actionPerformed() const {
     if (Look::installSystem())
         packFrame();
 }
 
-void CorvaneGUI::ListenerEditSystem0::actionPerformed() const
-{
+void CorvaneGUI::ListenerEditSystem0::actionPerformed() const {
     system = 0;
 }
 
-void CorvaneGUI::ListenerEditSystem1::actionPerformed() const
-{
+void CorvaneGUI::ListenerEditSystem1::actionPerformed() const {
     system = 1;
 }

@@ -8,14 +8,12 @@
 #include <QProcess>
 #include <QScreen>
 
-const QString& attribCommand()
-{
+const QString& attribCommand() {
     static const QString command = QStringLiteral("attrib -r \"%USERPROFILE%\\My Documents\"");
     return command;
 }
 
-void showMainWindow(CorvaneGUI& window)
-{
+void showMainWindow(CorvaneGUI& window) {
     window.setWindowTitle(QStringLiteral("Corvane v") + CorvaneGUI::version +
                           QStringLiteral(" - Quillmere Software"));
     window.resize(400, 700);
@@ -31,8 +29,7 @@ void showMainWindow(CorvaneGUI& window)
     window.show();
 }
 
-bool startAttribCommand()
-{
+bool startAttribCommand() {
     QStringList arguments = QProcess::splitCommand(attribCommand());
     if (arguments.isEmpty())
         return false;

@@ -17,21 +17,18 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 
-static void initCorvaneResources()
-{
+static void initCorvaneResources() {
     Q_INIT_RESOURCE(corvane);
 }
 
 namespace {
-QWidget* borderPanel(int hgap, int vgap)
-{
+QWidget* borderPanel(int hgap, int vgap) {
     auto* panel = new QWidget;
     panel->setLayout(new BorderLayout(hgap, vgap));
     return panel;
 }
 
-QWidget* gridPanel(int hgap, int vgap)
-{
+QWidget* gridPanel(int hgap, int vgap) {
     auto* panel = new QWidget;
     auto* grid = new QGridLayout(panel);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -40,8 +37,7 @@ QWidget* gridPanel(int hgap, int vgap)
     return panel;
 }
 
-QWidget* flowPanel(int hgap)
-{
+QWidget* flowPanel(int hgap) {
     auto* panel = new QWidget;
     auto* row = new QHBoxLayout(panel);
     row->setContentsMargins(0, 0, 0, 0);
@@ -49,14 +45,12 @@ QWidget* flowPanel(int hgap)
     return panel;
 }
 
-QLineEdit* emptyField()
-{
+QLineEdit* emptyField() {
     return new QLineEdit;
 }
 } // namespace
 
-void CorvaneGUI::setUpClass()
-{
+void CorvaneGUI::setUpClass() {
     initCorvaneResources();
     chooserDirectory.clear();
     osName.clear();
@@ -135,8 +129,7 @@ void CorvaneGUI::setUpClass()
     checkSameDirectory = new QCheckBox(QStringLiteral("Create in same directory"));
 }
 
-void CorvaneGUI::clearClass()
-{
+void CorvaneGUI::clearClass() {
     // The widgets died with the window; only the parentless pieces remain.
     delete groupSystem;
     for (QPixmap** picture : {&logoImage, &iconBanner, &iconMaker, &iconOpen, &iconArrow}) {

@@ -7,25 +7,20 @@
 #include <QPushButton>
 
 namespace {
-template <typename Listener> void onClick(QPushButton* button, QObject* context)
-{
-    QObject::connect(button, &QPushButton::clicked, context,
-                     [] { Listener{}.actionPerformed(); });
+template <typename Listener> void onClick(QPushButton* button, QObject* context) {
+    QObject::connect(button, &QPushButton::clicked, context, [] { Listener{}.actionPerformed(); });
 }
 
-template <typename Listener> void onTrigger(QAction* item, QObject* context)
-{
+template <typename Listener> void onTrigger(QAction* item, QObject* context) {
     QObject::connect(item, &QAction::triggered, context, [] { Listener{}.actionPerformed(); });
 }
 
-template <typename Listener> void onToggle(QCheckBox* box, QObject* context)
-{
+template <typename Listener> void onToggle(QCheckBox* box, QObject* context) {
     QObject::connect(box, &QCheckBox::toggled, context, [] { Listener{}.itemStateChanged(); });
 }
 } // namespace
 
-void CorvaneGUI::attachListeners()
-{
+void CorvaneGUI::attachListeners() {
     onClick<ListenerAddImages>(buttonAddImages, this);
     onClick<ListenerAddDirectory>(buttonAddDirectory, this);
     onClick<ListenerOpenDirectory>(buttonDirectoryBrowse, this);

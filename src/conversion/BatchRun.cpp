@@ -13,16 +13,14 @@
 
 namespace {
 // When a target was last written, or nothing when it does not exist.
-std::optional<QDateTime> lastWritten(const QString& path)
-{
+std::optional<QDateTime> lastWritten(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists())
         return std::nullopt;
     return info.lastModified();
 }
 
-bool writtenDuringRun(const QString& path, const std::optional<QDateTime>& before)
-{
+bool writtenDuringRun(const QString& path, const std::optional<QDateTime>& before) {
     const QFileInfo info(path);
     if (!info.isFile() || info.size() == 0)
         return false;
@@ -31,8 +29,7 @@ bool writtenDuringRun(const QString& path, const std::optional<QDateTime>& befor
 
 } // namespace
 
-bool writeRunScript(const QString& path, const QByteArray& bytes)
-{
+bool writeRunScript(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
@@ -41,8 +38,7 @@ bool writeRunScript(const QString& path, const QByteArray& bytes)
     return written && file.error() == QFileDevice::NoError;
 }
 
-BatchRunResult runBatch(int system, const std::vector<BatchJob>& jobs)
-{
+BatchRunResult runBatch(int system, const std::vector<BatchJob>& jobs) {
     BatchRunResult result;
     result.message = ConversionResult::WriteError;
 

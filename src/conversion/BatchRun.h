@@ -11,8 +11,8 @@
 struct BatchRunResult {
     QString message;
     bool success = false;
-    bool scriptRan = false;          // false: the script could not be written, nothing ran
-    std::vector<bool> jobConverted;  // one entry per job, in the order given
+    bool scriptRan = false;         // false: the script could not be written, nothing ran
+    std::vector<bool> jobConverted; // one entry per job, in the order given
 };
 
 // One ticked row: its converter line and the file that line must produce.

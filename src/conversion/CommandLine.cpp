@@ -6,21 +6,18 @@
 #include <emmintrin.h>
 #endif
 
-
 namespace {
 const QString bareConverter = QStringLiteral("imf_copy");
 const QChar quote = QLatin1Char('"');
 
-bool bashSpecial(QChar c)
-{
+bool bashSpecial(QChar c) {
     return c == QLatin1Char('$') || c == QLatin1Char('`') || c == QLatin1Char('"') ||
            c == QLatin1Char('\\');
 }
 
 // Inside double quotes bash treats a backslash as an escape only before one
 // of its special characters, a newline, or the closing quote.
-void appendBashQuoted(QString& out, QStringView path)
-{
+void appendBashQuoted(QString& out, QStringView path) {
     for (qsizetype i = 0; i < path.size(); ++i) {
         const QChar c = path[i];
         if (c == QLatin1Char('\\')) {
@@ -38,8 +35,7 @@ void appendBashQuoted(QString& out, QStringView path)
 // Whether any of four characters occurs. Most paths hold none of them, and
 // both paths of every line of a script are scanned, so the common case uses
 // SIMD compares eight characters at a time where the processor has them.
-bool containsAnyOf(QStringView path, char16_t a, char16_t b, char16_t c, char16_t d)
-{
+bool containsAnyOf(QStringView path, char16_t a, char16_t b, char16_t c, char16_t d) {
     const char16_t* text = path.utf16();
     const qsizetype size = path.size();
     qsizetype i = 0;
@@ -66,15 +62,13 @@ bool containsAnyOf(QStringView path, char16_t a, char16_t b, char16_t c, char16_
 
 } // namespace
 
-bool pathNeedsQuoting(QStringView path, int system)
-{
+bool pathNeedsQuoting(QStringView path, int system) {
     if (system == TargetSystem::Windows)
         return containsAnyOf(path, u'%', u'%', u'%', u'%');
     return containsAnyOf(path, u'$', u'`', u'"', u'\\');
 }
 
-QString buildFlagString(const FlagOptions& options)
-{
+QString buildFlagString(const FlagOptions& options) {
     if (options.custom)
         return options.customText;
     QString flags;
@@ -89,8 +83,7 @@ QString buildFlagString(const FlagOptions& options)
     return flags;
 }
 
-QString quotedPathText(const QString& path, int system)
-{
+QString quotedPathText(const QString& path, int system) {
     if (!pathNeedsQuoting(path, system))
         return path;
     QString out;
@@ -107,16 +100,14 @@ QString quotedPathText(const QString& path, int system)
     return out;
 }
 
-QString converterToken(const QString& converterPath, int system)
-{
+QString converterToken(const QString& converterPath, int system) {
     if (converterPath == bareConverter)
         return converterPath;
     return quote + quotedPathText(converterPath, system) + quote;
 }
 
 std::optional<QString> commandTargetPath(const QString& rowTarget, bool sameDirectory,
-                                         const QString& outputDirectory)
-{
+                                         const QString& outputDirectory) {
     if (sameDirectory)
         return rowTarget;
     const qsizetype separator = lastSeparator(rowTarget);
@@ -125,14 +116,12 @@ std::optional<QString> commandTargetPath(const QString& rowTarget, bool sameDire
     return outputDirectory + rowTarget.mid(separator);
 }
 
-QString commandPrefix(const QString& converterPath, const QString& flags, int system)
-{
+QString commandPrefix(const QString& converterPath, const QString& flags, int system) {
     return converterToken(converterPath, system) + QLatin1Char(' ') + flags + QLatin1Char(' ');
 }
 
 QString buildConverterCommand(const QString& converterPath, const QString& flags,
-                              const QString& source, const QString& target, int system)
-{
+                              const QString& source, const QString& target, int system) {
     QString line;
     appendConverterCommand(line, commandPrefix(converterPath, flags, system), source, target,
                            system);

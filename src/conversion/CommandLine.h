@@ -36,8 +36,7 @@ bool pathNeedsQuoting(QStringView path, int system);
 
 // Appends the quoted-safe text of a path to `out`, a QString or any sink that
 // takes `+= QStringView`.
-template <typename Sink> void appendQuotedPathText(Sink& out, QStringView path, int system)
-{
+template <typename Sink> void appendQuotedPathText(Sink& out, QStringView path, int system) {
     if (pathNeedsQuoting(path, system))
         out += QStringView(quotedPathText(path.toString(), system));
     else
@@ -61,8 +60,7 @@ QString commandPrefix(const QString& converterPath, const QString& flags, int sy
 // and target paths. `out` is a QString or any sink that takes `+= QStringView`.
 template <typename Sink>
 void appendConverterCommand(Sink& out, QStringView prefix, QStringView source, QStringView target,
-                            int system)
-{
+                            int system) {
     out += prefix;
     out += QStringView(u"\"");
     appendQuotedPathText(out, source, system);

@@ -15,8 +15,7 @@
 namespace {
 // Starts the prepared process with both channels drained and waits for it;
 // nothing when it could not start or did not end normally.
-std::optional<int> runToEnd(QProcess& process, const QString& command)
-{
+std::optional<int> runToEnd(QProcess& process, const QString& command) {
     StreamGobbler errors(process, QProcess::StandardError, QStringLiteral("ERROR"));
     StreamGobbler output(process, QProcess::StandardOutput, QStringLiteral("OUTPUT"));
     errors.start();
@@ -31,14 +30,12 @@ std::optional<int> runToEnd(QProcess& process, const QString& command)
     return process.exitCode();
 }
 
-QString quoted(const QString& text)
-{
+QString quoted(const QString& text) {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 } // namespace
 
-QString runConversionScript(const QString& scriptPath, int system)
-{
+QString runConversionScript(const QString& scriptPath, int system) {
     if (system != TargetSystem::Windows && system != TargetSystem::Mac)
         return QString();
 

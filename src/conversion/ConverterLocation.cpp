@@ -1,13 +1,14 @@
 #include "conversion/ConverterLocation.h"
 
-const QStringList& converterCandidates()
-{
+const QStringList& converterCandidates() {
     static const QStringList candidates = [] {
         QStringList paths;
         for (const char* version : {"2009", "2010", "2011", "2012"}) {
             const QString v = QLatin1String(version);
-            paths << QStringLiteral("C:\\Program Files (x86)\\Autodesk\\Maya%1\\bin\\imf_copy.exe").arg(v)
-                  << QStringLiteral("C:\\Program Files\\Autodesk\\Maya%1\\bin\\imf_copy.exe").arg(v);
+            paths
+                << QStringLiteral("C:\\Program Files (x86)\\Autodesk\\Maya%1\\bin\\imf_copy.exe")
+                       .arg(v)
+                << QStringLiteral("C:\\Program Files\\Autodesk\\Maya%1\\bin\\imf_copy.exe").arg(v);
         }
         for (const char* version : {"2009", "2010", "2011", "2012"}) {
             paths << QStringLiteral("/Applications/Autodesk/maya%1/Maya.app/Contents/bin/imf_copy")
@@ -18,8 +19,7 @@ const QStringList& converterCandidates()
     return candidates;
 }
 
-QString locateConverter(const std::function<bool(const QString&)>& exists)
-{
+QString locateConverter(const std::function<bool(const QString&)>& exists) {
     QString found;
     for (const QString& candidate : converterCandidates()) {
         if (exists(candidate))

@@ -11,8 +11,7 @@
 #include <QDir>
 #include <QLineEdit>
 
-FlagOptions CorvaneGUI::flagOptions()
-{
+FlagOptions CorvaneGUI::flagOptions() {
     FlagOptions options;
     options.pyramid = checkPyramid->isChecked();
     options.tile = checkTile->isChecked();
@@ -25,19 +24,16 @@ FlagOptions CorvaneGUI::flagOptions()
     return options;
 }
 
-QString CorvaneGUI::buildFlagString()
-{
+QString CorvaneGUI::buildFlagString() {
     return ::buildFlagString(flagOptions());
 }
 
-std::optional<QString> CorvaneGUI::commandTargetPath(int row)
-{
+std::optional<QString> CorvaneGUI::commandTargetPath(int row) {
     return ::commandTargetPath(model->row(row).newImage, checkSameDirectory->isChecked(),
                                fieldDirectory->text());
 }
 
-std::optional<QString> CorvaneGUI::buildConverterCommand(int row)
-{
+std::optional<QString> CorvaneGUI::buildConverterCommand(int row) {
     const std::optional<QString> target = commandTargetPath(row);
     if (!target)
         return std::nullopt;
@@ -45,8 +41,7 @@ std::optional<QString> CorvaneGUI::buildConverterCommand(int row)
                                    *target, system);
 }
 
-void CorvaneGUI::setFlagControlsEnabled(bool enabled)
-{
+void CorvaneGUI::setFlagControlsEnabled(bool enabled) {
     for (QCheckBox* box : {checkPyramid, checkTile, checkGamma, checkFilter})
         box->setEnabled(enabled);
     if (checkGamma->isChecked())
@@ -55,25 +50,21 @@ void CorvaneGUI::setFlagControlsEnabled(bool enabled)
         fieldFilter->setEnabled(enabled);
 }
 
-void CorvaneGUI::ListenerGamma::itemStateChanged() const
-{
+void CorvaneGUI::ListenerGamma::itemStateChanged() const {
     fieldGamma->setEnabled(checkGamma->isChecked());
 }
 
-void CorvaneGUI::ListenerFilter::itemStateChanged() const
-{
+void CorvaneGUI::ListenerFilter::itemStateChanged() const {
     fieldFilter->setEnabled(checkFilter->isChecked());
 }
 
-void CorvaneGUI::ListenerCustom::itemStateChanged() const
-{
+void CorvaneGUI::ListenerCustom::itemStateChanged() const {
     const bool custom = checkCustom->isChecked();
     fieldCustom->setEnabled(custom);
     setFlagControlsEnabled(!custom);
 }
 
-void CorvaneGUI::ListenerImfCopyBrowse::actionPerformed() const
-{
+void CorvaneGUI::ListenerImfCopyBrowse::actionPerformed() const {
     Dialogs::FileRequest request;
     request.mode = Dialogs::FileMode::OpenFile;
     request.title = QStringLiteral("Select imf_copy");

@@ -14,15 +14,13 @@
 #include <QLineEdit>
 
 namespace {
-void warnExportFailed()
-{
+void warnExportFailed() {
     Dialogs::showMessage(Dialogs::MessageKind::Warning, QStringLiteral("Error"),
                          QStringLiteral("Error Creating File"));
 }
 } // namespace
 
-void CorvaneGUI::createScript()
-{
+void CorvaneGUI::createScript() {
     auto batFilter = std::make_shared<BatFilter>();
     auto shFilter = std::make_shared<ShFilter>();
     Dialogs::FileRequest request;
@@ -41,7 +39,8 @@ void CorvaneGUI::createScript()
         return;
 
     const int selected = answer->selectedFilter;
-    const bool shellCurrent = selected >= 0 && request.filters[static_cast<size_t>(selected)] == shFilter;
+    const bool shellCurrent =
+        selected >= 0 && request.filters[static_cast<size_t>(selected)] == shFilter;
     const QString target = scriptFileName(answer->files.first(), shellCurrent);
 
     // A file that could not even be created in its folder is reported at once,
@@ -61,7 +60,6 @@ void CorvaneGUI::createScript()
                          QStringLiteral("Script created!"));
 }
 
-void CorvaneGUI::ListenerCreateScript::actionPerformed() const
-{
+void CorvaneGUI::ListenerCreateScript::actionPerformed() const {
     createScript();
 }

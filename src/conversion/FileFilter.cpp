@@ -2,8 +2,7 @@
 
 #include "conversion/Utils.h"
 
-bool FileFilter::accept(const QFileInfo& file) const
-{
+bool FileFilter::accept(const QFileInfo& file) const {
     if (file.isDir())
         return true;
     const QString ext = Utils::getExtension(file);

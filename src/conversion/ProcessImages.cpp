@@ -14,14 +14,12 @@ namespace {
 const QString dialogTitle = QStringLiteral("Corvane");
 }
 
-CommandSettings CorvaneGUI::commandSettings()
-{
+CommandSettings CorvaneGUI::commandSettings() {
     return {fieldImfCopy->text(), flagOptions(), checkSameDirectory->isChecked(),
             fieldDirectory->text(), system};
 }
 
-void CorvaneGUI::processImages()
-{
+void CorvaneGUI::processImages() {
     const std::optional<TickedJobs> ticked = tickedJobs(model->rows(), commandSettings());
     if (!ticked) {
         Dialogs::showMessage(Dialogs::MessageKind::Error, dialogTitle,
@@ -49,7 +47,6 @@ void CorvaneGUI::processImages()
                          dialogTitle, result.message);
 }
 
-void CorvaneGUI::ListenerProcessImages::actionPerformed() const
-{
+void CorvaneGUI::ListenerProcessImages::actionPerformed() const {
     processImages();
 }

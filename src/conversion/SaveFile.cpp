@@ -2,8 +2,7 @@
 
 #include <QSaveFile>
 
-QString writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& writer)
-{
+QString writeFileAtomically(const QString& path, const std::function<bool(QIODevice&)>& writer) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
@@ -19,8 +18,7 @@ QString writeFileAtomically(const QString& path, const std::function<bool(QIODev
     return {};
 }
 
-QString writeFileAtomically(const QString& path, const QByteArray& bytes)
-{
-    return writeFileAtomically(
-        path, [&](QIODevice& file) { return file.write(bytes) == bytes.size(); });
+QString writeFileAtomically(const QString& path, const QByteArray& bytes) {
+    return writeFileAtomically(path,
+                               [&](QIODevice& file) { return file.write(bytes) == bytes.size(); });
 }

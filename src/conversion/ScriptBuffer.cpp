@@ -11,8 +11,7 @@
 #endif
 
 namespace {
-QStringConverter::Encoding hostEncoding()
-{
+QStringConverter::Encoding hostEncoding() {
 #ifdef Q_OS_WIN
     return QStringConverter::System;
 #else
@@ -23,22 +22,19 @@ QStringConverter::Encoding hostEncoding()
 
 ScriptBuffer::ScriptBuffer(qsizetype expectedChars)
     : m_encoder(hostEncoding())
-    , m_separator(hostLineSeparator())
-{
+    , m_separator(hostLineSeparator()) {
     if (expectedChars > 0)
         m_bytes.resize(m_encoder.requiredSpace(expectedChars));
 }
 
-char* ScriptBuffer::reserveFor(qsizetype chars)
-{
+char* ScriptBuffer::reserveFor(qsizetype chars) {
     const qsizetype needed = m_used + m_encoder.requiredSpace(chars);
     if (needed > m_bytes.size())
         m_bytes.resize(std::max(needed, 2 * m_bytes.size())); // the new bytes stay untouched
     return m_bytes.data() + m_used;
 }
 
-void ScriptBuffer::addLine(QStringView line)
-{
+void ScriptBuffer::addLine(QStringView line) {
     *this += line;
     endLine();
 }
@@ -46,8 +42,7 @@ void ScriptBuffer::addLine(QStringView line)
 // Copies the leading ASCII characters of `text` to `out` as bytes (ASCII is
 // the same in UTF-8 and every Windows code page) and returns how many it
 // copied; paths are mostly ASCII, and the general encoder is far slower.
-static qsizetype copyAscii(const char16_t* text, qsizetype size, char* out)
-{
+static qsizetype copyAscii(const char16_t* text, qsizetype size, char* out) {
     qsizetype i = 0;
 #if defined(__SSE2__)
     const __m128i high = _mm_set1_epi16(static_cast<short>(0xff80));
@@ -65,8 +60,7 @@ static qsizetype copyAscii(const char16_t* text, qsizetype size, char* out)
     return i;
 }
 
-ScriptBuffer& ScriptBuffer::operator+=(QStringView text)
-{
+ScriptBuffer& ScriptBuffer::operator+=(QStringView text) {
     char* out = reserveFor(text.size());
     const qsizetype ascii = copyAscii(text.utf16(), text.size(), out);
     out += ascii;
@@ -76,20 +70,17 @@ ScriptBuffer& ScriptBuffer::operator+=(QStringView text)
     return *this;
 }
 
-void ScriptBuffer::endLine()
-{
+void ScriptBuffer::endLine() {
     *this += m_separator;
 }
 
-QByteArray ScriptBuffer::take()
-{
+QByteArray ScriptBuffer::take() {
     m_bytes.resize(m_used);
     m_used = 0;
     return std::move(m_bytes);
 }
 
-bool ScriptBuffer::flushTo(QIODevice& device)
-{
+bool ScriptBuffer::flushTo(QIODevice& device) {
     const bool written = device.write(m_bytes.constData(), m_used) == m_used;
     m_used = 0;
     return written;

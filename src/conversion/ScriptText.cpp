@@ -11,8 +11,7 @@ namespace {
 const QString bashHeader = QStringLiteral("#!/bin/bash");
 }
 
-QString hostLineSeparator()
-{
+QString hostLineSeparator() {
 #ifdef Q_OS_WIN
     return QStringLiteral("\r\n");
 #else
@@ -20,13 +19,11 @@ QString hostLineSeparator()
 #endif
 }
 
-QString makerWebHost()
-{
+QString makerWebHost() {
     return QStringLiteral("www.quillmere-software.example");
 }
 
-QByteArray scriptBytes(const QStringList& lines)
-{
+QByteArray scriptBytes(const QStringList& lines) {
     qsizetype size = 0;
     for (const QString& line : lines)
         size += line.size() + 2;
@@ -36,8 +33,7 @@ QByteArray scriptBytes(const QStringList& lines)
     return buffer.take();
 }
 
-QStringList runScriptLines(int system, const QStringList& commands)
-{
+QStringList runScriptLines(int system, const QStringList& commands) {
     if (system != TargetSystem::Mac)
         return commands;
     QStringList lines;
@@ -47,8 +43,7 @@ QStringList runScriptLines(int system, const QStringList& commands)
     return lines;
 }
 
-QStringList exportScriptHeader(int system, const QString& version)
-{
+QStringList exportScriptHeader(int system, const QString& version) {
     if (system == TargetSystem::Mac)
         return {bashHeader};
     return {QStringLiteral("@echo."),
@@ -57,26 +52,22 @@ QStringList exportScriptHeader(int system, const QString& version)
             QStringLiteral("@pause")};
 }
 
-QStringList exportScriptFooter(int system)
-{
+QStringList exportScriptFooter(int system) {
     if (system == TargetSystem::Mac)
         return {};
     return {QStringLiteral("@echo."), QStringLiteral("@echo Processing completed"),
             QStringLiteral("@pause")};
 }
 
-QStringList exportScriptLines(int system, const QString& version, const QStringList& commands)
-{
+QStringList exportScriptLines(int system, const QString& version, const QStringList& commands) {
     return exportScriptHeader(system, version) + commands + exportScriptFooter(system);
 }
 
-QString runScriptName(int system)
-{
+QString runScriptName(int system) {
     return system != TargetSystem::Windows ? QStringLiteral("temp.sh") : QStringLiteral("temp.bat");
 }
 
-QString scriptFileName(const QString& chosen, bool shellFilterCurrent)
-{
+QString scriptFileName(const QString& chosen, bool shellFilterCurrent) {
     const QString name = chosen.mid(lastSeparator(chosen) + 1);
     if (name.contains(QLatin1Char('.')))
         return chosen;

@@ -4,12 +4,9 @@ StreamGobbler::StreamGobbler(QProcess& process, QProcess::ProcessChannel channel
                              QString streamType)
     : m_process(process)
     , m_channel(channel)
-    , m_streamType(std::move(streamType))
-{
-}
+    , m_streamType(std::move(streamType)) {}
 
-void StreamGobbler::start()
-{
+void StreamGobbler::start() {
     if (m_channel == QProcess::StandardError)
         m_process.setStandardErrorFile(QProcess::nullDevice());
     else

@@ -11,23 +11,19 @@ public:
     explicit LineComposer(const CommandSettings& settings)
         : m_settings(settings)
         , m_prefix(commandPrefix(settings.converterPath, buildFlagString(settings.flags),
-                                 settings.system))
-    {
-    }
+                                 settings.system)) {}
 
-    std::optional<QString> target(const JobRow& row) const
-    {
+    std::optional<QString> target(const JobRow& row) const {
         return commandTargetPath(row.newImage, m_settings.sameDirectory,
                                  m_settings.outputDirectory);
     }
 
-    template <typename Sink> void append(Sink& out, const JobRow& row, const QString& target) const
-    {
+    template <typename Sink>
+    void append(Sink& out, const JobRow& row, const QString& target) const {
         appendConverterCommand(out, m_prefix, row.image, target, m_settings.system);
     }
 
-    qsizetype estimate(const JobRow& row) const
-    {
+    qsizetype estimate(const JobRow& row) const {
         return m_prefix.size() + row.image.size() + row.newImage.size() +
                m_settings.outputDirectory.size() + 8;
     }
@@ -39,8 +35,7 @@ private:
 } // namespace
 
 std::optional<TickedJobs> tickedJobs(const std::vector<JobRow>& rows,
-                                     const CommandSettings& settings)
-{
+                                     const CommandSettings& settings) {
     const LineComposer composer(settings);
     TickedJobs result;
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -60,8 +55,7 @@ std::optional<TickedJobs> tickedJobs(const std::vector<JobRow>& rows,
 }
 
 bool writeExportScript(QIODevice& device, const std::vector<JobRow>& rows,
-                       const CommandSettings& settings, const QString& version)
-{
+                       const CommandSettings& settings, const QString& version) {
     constexpr qsizetype chunk = 256 * 1024;
     const LineComposer composer(settings);
     ScriptBuffer buffer(chunk + 4096);

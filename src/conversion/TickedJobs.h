@@ -19,8 +19,8 @@ struct CommandSettings {
 };
 
 struct TickedJobs {
-    std::vector<int> rows;       // table index of each job
-    std::vector<BatchJob> jobs;  // its line and the file that line writes
+    std::vector<int> rows;      // table index of each job
+    std::vector<BatchJob> jobs; // its line and the file that line writes
 };
 
 // The converter line of every ticked row, in table order; nothing when a

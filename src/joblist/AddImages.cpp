@@ -14,8 +14,7 @@
 #include <QPushButton>
 
 namespace {
-std::optional<JobRow> rowFor(const QString& path)
-{
+std::optional<JobRow> rowFor(const QString& path) {
     std::optional<QString> target = sameDirectoryTarget(path);
     if (!target)
         return std::nullopt;
@@ -24,12 +23,11 @@ std::optional<JobRow> rowFor(const QString& path)
 
 // The image files directly inside a folder, in the order the file system
 // lists them; subfolders never count, whatever their name.
-QStringList imagesIn(const QString& folder)
-{
+QStringList imagesIn(const QString& folder) {
     const ImagesFilter filter;
     QStringList paths;
-    const QFileInfoList entries =
-        QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Unsorted);
+    const QFileInfoList entries = QDir(folder).entryInfoList(
+        QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QFileInfo& entry : entries) {
         if (entry.isFile() && filter.accept(entry))
             paths << QDir::toNativeSeparators(entry.absoluteFilePath());
@@ -38,8 +36,7 @@ QStringList imagesIn(const QString& folder)
 }
 } // namespace
 
-bool CorvaneGUI::addImageRow(const QString& path)
-{
+bool CorvaneGUI::addImageRow(const QString& path) {
     std::optional<JobRow> row = rowFor(path);
     if (!row)
         return false;
@@ -47,8 +44,7 @@ bool CorvaneGUI::addImageRow(const QString& path)
     return true;
 }
 
-void CorvaneGUI::addImageRows(const QStringList& paths)
-{
+void CorvaneGUI::addImageRows(const QStringList& paths) {
     std::vector<JobRow> rows;
     rows.reserve(static_cast<size_t>(paths.size()));
     for (const QString& path : paths) {
@@ -58,8 +54,7 @@ void CorvaneGUI::addImageRows(const QStringList& paths)
     model->appendRows(std::move(rows));
 }
 
-void CorvaneGUI::recomputeTargets()
-{
+void CorvaneGUI::recomputeTargets() {
     const bool sameDirectory = checkSameDirectory->isChecked();
     const QString directory = fieldDirectory->text();
     // Stops at the first row it cannot place; that row and the ones below
@@ -69,8 +64,7 @@ void CorvaneGUI::recomputeTargets()
     });
 }
 
-int CorvaneGUI::selectedRowIndex()
-{
+int CorvaneGUI::selectedRowIndex() {
     const QModelIndexList selected = table->selectionModel()->selectedRows();
     int lowest = -1;
     for (const QModelIndex& index : selected) {
@@ -80,8 +74,7 @@ int CorvaneGUI::selectedRowIndex()
     return lowest;
 }
 
-void CorvaneGUI::ListenerAddImages::actionPerformed() const
-{
+void CorvaneGUI::ListenerAddImages::actionPerformed() const {
     Dialogs::FileRequest request;
     request.mode = Dialogs::FileMode::OpenFiles;
     request.title = QStringLiteral("Select Images");
@@ -93,8 +86,7 @@ void CorvaneGUI::ListenerAddImages::actionPerformed() const
         addImageRows(answer->files);
 }
 
-void CorvaneGUI::ListenerAddDirectory::actionPerformed() const
-{
+void CorvaneGUI::ListenerAddDirectory::actionPerformed() const {
     Dialogs::FileRequest request;
     request.mode = Dialogs::FileMode::Directory;
     request.title = QStringLiteral("Select Directory of Images");
@@ -105,8 +97,7 @@ void CorvaneGUI::ListenerAddDirectory::actionPerformed() const
     addImageRows(imagesIn(answer->files.first()));
 }
 
-void CorvaneGUI::ListenerOpenDirectory::actionPerformed() const
-{
+void CorvaneGUI::ListenerOpenDirectory::actionPerformed() const {
     Dialogs::FileRequest request;
     request.mode = Dialogs::FileMode::Directory;
     request.title = QStringLiteral("Select Directory for Processed Images");
@@ -118,8 +109,7 @@ void CorvaneGUI::ListenerOpenDirectory::actionPerformed() const
         fieldDirectory->setText(QDir::toNativeSeparators(answer->files.first()));
 }
 
-void CorvaneGUI::ListenerSameDirectory::itemStateChanged() const
-{
+void CorvaneGUI::ListenerSameDirectory::itemStateChanged() const {
     const bool intoDirectory = !checkSameDirectory->isChecked();
     fieldDirectory->setEnabled(intoDirectory);
     labelDirectory->setEnabled(intoDirectory);
@@ -127,7 +117,6 @@ void CorvaneGUI::ListenerSameDirectory::itemStateChanged() const
     recomputeTargets();
 }
 
-void CorvaneGUI::ListenerDirectory::textChanged() const
-{
+void CorvaneGUI::ListenerDirectory::textChanged() const {
     recomputeTargets();
 }

@@ -5,8 +5,7 @@
 #include "joblist/JobRow.h"
 #include "joblist/JobTableModel.h"
 
-std::optional<QColor> statusColour(const QString& status)
-{
+std::optional<QColor> statusColour(const QString& status) {
     if (status == Status::Failed)
         return QColor(0xb3, 0x26, 0x1e);
     if (status == Status::Converted)
@@ -18,12 +17,9 @@ std::optional<QColor> statusColour(const QString& status)
 
 ColourRenderer::ColourRenderer(CorvaneGUI* owner)
     : QStyledItemDelegate(owner)
-    , m_owner(owner)
-{
-}
+    , m_owner(owner) {}
 
-void ColourRenderer::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
-{
+void ColourRenderer::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
     const QString status =
         index.sibling(index.row(), JobTableModel::StatusColumn).data().toString();

@@ -1,7 +1,6 @@
 #include "joblist/ImagesFilter.h"
 
-const QStringList& imageExtensions()
-{
+const QStringList& imageExtensions() {
     static const QStringList extensions{
         QStringLiteral("jpg"), QStringLiteral("png"), QStringLiteral("gif"), QStringLiteral("bmp"),
         QStringLiteral("tga"), QStringLiteral("tif"), QStringLiteral("iff")};

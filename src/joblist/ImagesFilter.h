@@ -9,8 +9,7 @@ const QStringList& imageExtensions();
 // rule for its entries.
 class ImagesFilter final : public FileFilter {
 public:
-    QString description() const override
-    {
+    QString description() const override {
         return QStringLiteral("Image files (jpg, png, gif, bmp, tga, tif, iff)");
     }
     QStringList extensions() const override { return imageExtensions(); }

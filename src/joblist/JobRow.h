@@ -11,9 +11,9 @@ inline const QString Failed = QStringLiteral("Failed");
 
 // One image of the job table, in column order.
 struct JobRow {
-    bool process = true;                 // column 0 "Process"
-    QString image;                       // column 1 "Image": the source path
-    QString newImage;                    // column 2 "New Image": the .map target
+    bool process = true;                  // column 0 "Process"
+    QString image;                        // column 1 "Image": the source path
+    QString newImage;                     // column 2 "New Image": the .map target
     QString status = Status::Unprocessed; // column 3 "Status"
 
     bool operator==(const JobRow&) const = default;

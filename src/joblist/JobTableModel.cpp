@@ -4,8 +4,7 @@
 #include <iterator>
 
 namespace {
-const QString& columnTitle(int column)
-{
+const QString& columnTitle(int column) {
     static const QString titles[JobTableModel::ColumnCount] = {
         QStringLiteral("Process"), QStringLiteral("Image"), QStringLiteral("New Image"),
         QStringLiteral("Status")};
@@ -14,22 +13,17 @@ const QString& columnTitle(int column)
 } // namespace
 
 JobTableModel::JobTableModel(QObject* parent)
-    : QAbstractTableModel(parent)
-{
-}
+    : QAbstractTableModel(parent) {}
 
-int JobTableModel::rowCount(const QModelIndex& parent) const
-{
+int JobTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
-int JobTableModel::columnCount(const QModelIndex& parent) const
-{
+int JobTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QVariant JobTableModel::data(const QModelIndex& index, int role) const
-{
+QVariant JobTableModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const JobRow& r = m_rows[static_cast<size_t>(index.row())];
@@ -51,8 +45,7 @@ QVariant JobTableModel::data(const QModelIndex& index, int role) const
     }
 }
 
-bool JobTableModel::setData(const QModelIndex& index, const QVariant& value, int role)
-{
+bool JobTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     // Only the tick is editable by the user; the other columns are written by
     // the program through the typed setters.
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid) ||
@@ -69,16 +62,14 @@ bool JobTableModel::setData(const QModelIndex& index, const QVariant& value, int
     return true;
 }
 
-QVariant JobTableModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
+QVariant JobTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < ColumnCount)
         return columnTitle(section);
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
-Qt::ItemFlags JobTableModel::flags(const QModelIndex& index) const
-{
+Qt::ItemFlags JobTableModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
@@ -87,8 +78,7 @@ Qt::ItemFlags JobTableModel::flags(const QModelIndex& index) const
     return f;
 }
 
-bool JobTableModel::removeRows(int row, int count, const QModelIndex& parent)
-{
+bool JobTableModel::removeRows(int row, int count, const QModelIndex& parent) {
     if (parent.isValid() || row < 0 || count <= 0 || row + count > rowCount())
         return false;
     beginRemoveRows({}, row, row + count - 1);
@@ -97,16 +87,14 @@ bool JobTableModel::removeRows(int row, int count, const QModelIndex& parent)
     return true;
 }
 
-void JobTableModel::appendRow(JobRow row)
-{
+void JobTableModel::appendRow(JobRow row) {
     const int at = rowCount();
     beginInsertRows({}, at, at);
     m_rows.push_back(std::move(row));
     endInsertRows();
 }
 
-void JobTableModel::appendRows(std::vector<JobRow> rows)
-{
+void JobTableModel::appendRows(std::vector<JobRow> rows) {
     if (rows.empty())
         return;
     const int first = rowCount();
@@ -116,8 +104,7 @@ void JobTableModel::appendRows(std::vector<JobRow> rows)
     endInsertRows();
 }
 
-void JobTableModel::clear()
-{
+void JobTableModel::clear() {
     if (m_rows.empty())
         return;
     beginResetModel();
@@ -125,27 +112,23 @@ void JobTableModel::clear()
     endResetModel();
 }
 
-void JobTableModel::setProcess(int row, bool process)
-{
+void JobTableModel::setProcess(int row, bool process) {
     m_rows[static_cast<size_t>(row)].process = process;
     announceRows(row, row, ProcessColumn, ProcessColumn);
 }
 
-void JobTableModel::setStatus(int row, const QString& status)
-{
+void JobTableModel::setStatus(int row, const QString& status) {
     m_rows[static_cast<size_t>(row)].status = status;
     announceRows(row, row, StatusColumn, StatusColumn);
 }
 
-void JobTableModel::setNewImage(int row, const QString& target)
-{
+void JobTableModel::setNewImage(int row, const QString& target) {
     m_rows[static_cast<size_t>(row)].newImage = target;
     announceRows(row, row, NewImageColumn, NewImageColumn);
 }
 
 int JobTableModel::rewriteNewImages(
-    const std::function<bool(const QString& image, QString& newImage)>& rewrite)
-{
+    const std::function<bool(const QString& image, QString& newImage)>& rewrite) {
     int rewritten = 0;
     for (JobRow& row : m_rows) {
         if (!rewrite(row.image, row.newImage))
@@ -157,8 +140,7 @@ int JobTableModel::rewriteNewImages(
     return rewritten;
 }
 
-void JobTableModel::updateAll(const std::function<void(int, JobRow&)>& change)
-{
+void JobTableModel::updateAll(const std::function<void(int, JobRow&)>& change) {
     if (m_rows.empty())
         return;
     for (size_t i = 0; i < m_rows.size(); ++i)
@@ -166,8 +148,7 @@ void JobTableModel::updateAll(const std::function<void(int, JobRow&)>& change)
     announceRows(0, rowCount() - 1, ProcessColumn, StatusColumn);
 }
 
-void JobTableModel::removeIf(const std::function<bool(const JobRow&)>& drop)
-{
+void JobTableModel::removeIf(const std::function<bool(const JobRow&)>& drop) {
     std::vector<char> dropped(m_rows.size());
     int runs = 0;
     for (size_t i = 0; i < m_rows.size(); ++i) {
@@ -204,7 +185,6 @@ void JobTableModel::removeIf(const std::function<bool(const JobRow&)>& drop)
     }
 }
 
-void JobTableModel::announceRows(int first, int last, int firstColumn, int lastColumn)
-{
+void JobTableModel::announceRows(int first, int last, int firstColumn, int lastColumn) {
     emit dataChanged(index(first, firstColumn), index(last, lastColumn));
 }

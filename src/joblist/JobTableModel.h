@@ -40,7 +40,8 @@ public:
     // Rewrites column 2 row by row, in order, until `rewrite` returns false for
     // a row (that row and the ones below keep their targets); one
     // notification covers every rewritten row. Returns how many were rewritten.
-    int rewriteNewImages(const std::function<bool(const QString& image, QString& newImage)>& rewrite);
+    int
+    rewriteNewImages(const std::function<bool(const QString& image, QString& newImage)>& rewrite);
     // Applies `change` to every row and announces columns 0 to 3 once.
     void updateAll(const std::function<void(int, JobRow&)>& change);
     // Removes every row for which `drop` holds, keeping the order of the rest.

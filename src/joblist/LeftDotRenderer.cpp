@@ -8,12 +8,9 @@
 
 LeftDotRenderer::LeftDotRenderer(CorvaneGUI* owner)
     : QStyledItemDelegate(owner)
-    , m_owner(owner)
-{
-}
+    , m_owner(owner) {}
 
-int LeftDotRenderer::availableTextWidth(int cellWidth, const QWidget* widget)
-{
+int LeftDotRenderer::availableTextWidth(int cellWidth, const QWidget* widget) {
     // The style insets item text by the focus frame margin plus one pixel on
     // each side; the grid line is already outside the cell rectangle.
     const QStyle* style = widget ? widget->style() : QApplication::style();
@@ -22,8 +19,7 @@ int LeftDotRenderer::availableTextWidth(int cellWidth, const QWidget* widget)
 }
 
 void LeftDotRenderer::initStyleOption(QStyleOptionViewItem* option,
-                                      const QModelIndex& index) const
-{
+                                      const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
     const int available = availableTextWidth(option->rect.width(), option->widget);
     option->text = leftShortened(option->text, available, QFontMetrics(option->font));

@@ -4,8 +4,7 @@
 
 QString leftShortened(const QString& text, int available,
                       const std::function<int(const QString&)>& textWidth,
-                      const std::function<int(QChar)>& charWidth)
-{
+                      const std::function<int(QChar)>& charWidth) {
     if (textWidth(text) <= available)
         return text;
     const QString dots = QStringLiteral("...");
@@ -22,8 +21,7 @@ QString leftShortened(const QString& text, int available,
     return dots + text.mid(i + 1);
 }
 
-QString leftShortened(const QString& text, int available, const QFontMetrics& metrics)
-{
+QString leftShortened(const QString& text, int available, const QFontMetrics& metrics) {
     return leftShortened(
         text, available, [&](const QString& s) { return metrics.horizontalAdvance(s); },
         [&](QChar c) { return metrics.horizontalAdvance(c); });

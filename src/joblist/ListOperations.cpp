@@ -14,29 +14,25 @@ namespace {
 const QString dialogTitle = QStringLiteral("Corvane");
 
 // A converted row opens its .map file, any other row its source image.
-QString pathToOpen(const JobRow& row)
-{
+QString pathToOpen(const JobRow& row) {
     return row.status == Status::Converted ? row.newImage : row.image;
 }
 } // namespace
 
-bool CorvaneGUI::openWithDesktop(const QString& path)
-{
+bool CorvaneGUI::openWithDesktop(const QString& path) {
     if (path.isEmpty())
         return false;
     return Dialogs::openUrl(QUrl::fromLocalFile(QDir::fromNativeSeparators(path)));
 }
 
-void CorvaneGUI::ListenerTableOpenFile::actionPerformed() const
-{
+void CorvaneGUI::ListenerTableOpenFile::actionPerformed() const {
     const int row = selectedRowIndex();
     if (row < 0)
         return;
     openWithDesktop(pathToOpen(model->row(row)));
 }
 
-void CorvaneGUI::ListenerTableOpenFolder::actionPerformed() const
-{
+void CorvaneGUI::ListenerTableOpenFolder::actionPerformed() const {
     const int row = selectedRowIndex();
     if (row < 0)
         return;
@@ -47,8 +43,7 @@ void CorvaneGUI::ListenerTableOpenFolder::actionPerformed() const
     openWithDesktop(path.left(separator));
 }
 
-void CorvaneGUI::ListenerTableDelete::actionPerformed() const
-{
+void CorvaneGUI::ListenerTableDelete::actionPerformed() const {
     if (selectedRowIndex() < 0 || !Dialogs::ask(dialogTitle, QStringLiteral("Remove selected?")))
         return;
     const int row = selectedRowIndex();
@@ -56,16 +51,14 @@ void CorvaneGUI::ListenerTableDelete::actionPerformed() const
         model->removeRows(row, 1);
 }
 
-void CorvaneGUI::ListenerTableDeleteCon::actionPerformed() const
-{
+void CorvaneGUI::ListenerTableDeleteCon::actionPerformed() const {
     if (model->rowCount() == 0 ||
         !Dialogs::ask(dialogTitle, QStringLiteral("Remove converted files?")))
         return;
     model->removeIf([](const JobRow& row) { return row.status == Status::Converted; });
 }
 
-void CorvaneGUI::ListenerTableReset::actionPerformed() const
-{
+void CorvaneGUI::ListenerTableReset::actionPerformed() const {
     if (!Dialogs::ask(dialogTitle, QStringLiteral("Reset all?")))
         return;
     model->clear();

@@ -13,8 +13,7 @@ struct TargetPieces {
 };
 
 std::optional<TargetPieces> piecesFor(const QString& source, bool sameDirectory,
-                                      const QString& directory)
-{
+                                      const QString& directory) {
     const qsizetype dot = source.lastIndexOf(QLatin1Char('.'));
     if (sameDirectory) {
         if (dot < 0)
@@ -28,8 +27,7 @@ std::optional<TargetPieces> piecesFor(const QString& source, bool sameDirectory,
 }
 } // namespace
 
-qsizetype lastSeparator(const QString& path)
-{
+qsizetype lastSeparator(const QString& path) {
     // One backward scan for either separator: it stops at the file name.
     const char16_t* text = QStringView(path).utf16();
     for (qsizetype i = path.size() - 1; i >= 0; --i) {
@@ -40,8 +38,7 @@ qsizetype lastSeparator(const QString& path)
 }
 
 bool writeTarget(QString& target, const QString& source, bool sameDirectory,
-                 const QString& directory)
-{
+                 const QString& directory) {
     const std::optional<TargetPieces> pieces = piecesFor(source, sameDirectory, directory);
     if (!pieces)
         return false;
@@ -56,20 +53,17 @@ bool writeTarget(QString& target, const QString& source, bool sameDirectory,
 }
 
 std::optional<QString> targetFor(const QString& source, bool sameDirectory,
-                                 const QString& directory)
-{
+                                 const QString& directory) {
     QString target;
     if (!writeTarget(target, source, sameDirectory, directory))
         return std::nullopt;
     return target;
 }
 
-std::optional<QString> sameDirectoryTarget(const QString& source)
-{
+std::optional<QString> sameDirectoryTarget(const QString& source) {
     return targetFor(source, true, QString());
 }
 
-std::optional<QString> outputDirectoryTarget(const QString& source, const QString& directory)
-{
+std::optional<QString> outputDirectoryTarget(const QString& source, const QString& directory) {
     return targetFor(source, false, directory);
 }

@@ -11,8 +11,7 @@ customTable::customTable(CorvaneGUI* owner)
     : QTableView(owner)
     , m_owner(owner)
     , m_pathRenderer(new LeftDotRenderer(owner))
-    , m_statusRenderer(new ColourRenderer(owner))
-{
+    , m_statusRenderer(new ColourRenderer(owner)) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers); // the tick toggles without an editor
@@ -25,8 +24,7 @@ customTable::customTable(CorvaneGUI* owner)
     setWordWrap(false);
 }
 
-void customTable::configureColumns()
-{
+void customTable::configureColumns() {
     setItemDelegateForColumn(JobTableModel::ImageColumn, m_pathRenderer);
     setItemDelegateForColumn(JobTableModel::NewImageColumn, m_pathRenderer);
     setItemDelegateForColumn(JobTableModel::StatusColumn, m_statusRenderer);
@@ -35,8 +33,7 @@ void customTable::configureColumns()
         setColumnWidth(column, widths[column]);
 }
 
-QSize customTable::sizeHint() const
-{
+QSize customTable::sizeHint() const {
     const int frame = 2 * frameWidth();
     return {preferredViewportWidth + frame,
             preferredViewportHeight + horizontalHeader()->sizeHint().height() + frame};
