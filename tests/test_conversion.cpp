@@ -111,10 +111,7 @@ void TestConversion::cleanup() {
 void TestConversion::convertsTickedRowsOnly() {
     auto window = converterWindow();
     // A file of the script's name in the working folder is the user's own.
-    QFile own("temp.sh");
-    QVERIFY(own.open(QIODevice::WriteOnly));
-    own.write("keep me\n");
-    own.close();
+    QVERIFY(TestSupport::writeFile("temp.sh", "keep me\n"));
 
     G::addImageRows({image("a.png"), image("b.jpg"), image("c.png")});
     G::model->setProcess(1, false);
@@ -137,10 +134,7 @@ void TestConversion::convertsTickedRowsOnly() {
 
 void TestConversion::onlyTheUnreadableSourceFails() {
     auto window = converterWindow();
-    QFile broken(path("broken.png"));
-    QVERIFY(broken.open(QIODevice::WriteOnly));
-    broken.write("not a picture");
-    broken.close();
+    QVERIFY(TestSupport::writeFile(path("broken.png"), "not a picture"));
     // The broken row comes first: the script's own exit value is that of its
     // last, successful line, and must not hide the failure.
     G::addImageRows({path("broken.png"), image("good.png")});
@@ -208,16 +202,9 @@ void TestConversion::successfulExitWithoutOutputIsAFailure() {
     auto window = converterWindow();
     // A converter that claims success and writes nothing, and a stale target
     // left from an earlier run: neither may be stamped "Converted".
-    QFile lazy(path("lazy.sh"));
-    QVERIFY(lazy.open(QIODevice::WriteOnly));
-    lazy.write("#!/bin/sh\nexit 0\n");
-    lazy.close();
-    lazy.setPermissions(lazy.permissions() | QFile::ExeOwner);
+    QVERIFY(TestSupport::writeFile(path("lazy.sh"), "#!/bin/sh\nexit 0\n", true));
     G::fieldImfCopy->setText(path("lazy.sh"));
-    QFile stale(path("old.map"));
-    QVERIFY(stale.open(QIODevice::WriteOnly));
-    stale.write("from last week");
-    stale.close();
+    QVERIFY(TestSupport::writeFile(path("old.map"), "from last week"));
     G::addImageRows({image("old.png"), image("new.png")});
     G::processImages();
     QVERIFY(lastMessageIs(Kind::Error, "Corvane", "Error Processing Files"));
@@ -244,11 +231,7 @@ void TestConversion::permissionCommandFailing() {
 #endif
     auto window = converterWindow();
     QVERIFY(QDir(m_dir->path()).mkdir("bin"));
-    QFile chmod(path("bin/chmod"));
-    QVERIFY(chmod.open(QIODevice::WriteOnly));
-    chmod.write("#!/bin/sh\nexit 1\n");
-    chmod.close();
-    chmod.setPermissions(chmod.permissions() | QFile::ExeOwner);
+    QVERIFY(TestSupport::writeFile(path("bin/chmod"), "#!/bin/sh\nexit 1\n", true));
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", path("bin").toLocal8Bit() + ":" + oldPath);
     G::addImageRow(image("a.png"));
@@ -274,9 +257,7 @@ void TestConversion::noPrivateFolderForTheScript() {
     auto window = converterWindow();
     G::addImageRow(image("a.png"));
     // A temporary folder that is a plain file: no folder can be made inside it.
-    QFile notAFolder(path("not-a-folder"));
-    QVERIFY(notAFolder.open(QIODevice::WriteOnly));
-    notAFolder.close();
+    QVERIFY(TestSupport::writeFile(path("not-a-folder"), ""));
     const QByteArray oldTemp = qgetenv("TMPDIR");
     qputenv("TMPDIR", path("not-a-folder").toLocal8Bit());
     G::processImages();
@@ -355,10 +336,7 @@ void TestConversion::exportBothFlavours() {
 void TestConversion::exportFailuresLeaveFilesAlone() {
     auto window = converterWindow();
     G::addImageRows({"/pics/a.png", "relative.png"});
-    QFile existing(path("kept.sh"));
-    QVERIFY(existing.open(QIODevice::WriteOnly));
-    existing.write("precious\n");
-    existing.close();
+    QVERIFY(TestSupport::writeFile(path("kept.sh"), "precious\n"));
 
     // A row that cannot be placed into the output folder fails the export.
     G::checkSameDirectory->setChecked(false);

@@ -23,6 +23,15 @@ bool writeImage(const QString& path, int width, int height) {
     return image.save(path);
 }
 
+bool writeFile(const QString& path, const QByteArray& bytes, bool executable)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return false;
+    file.close();
+    return !executable || file.setPermissions(file.permissions() | QFile::ExeOwner);
+}
+
 QByteArray readAll(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

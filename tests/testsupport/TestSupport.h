@@ -21,6 +21,9 @@ QString fakeConverter();
 // Writes a small picture in the format the file name implies.
 bool writeImage(const QString& path, int width = 8, int height = 6);
 
+// Writes `bytes` to a file, made executable for its owner when asked.
+bool writeFile(const QString& path, const QByteArray& bytes, bool executable = false);
+
 // Text content of a file, empty when it cannot be read.
 QByteArray readAll(const QString& path);
 
