@@ -52,6 +52,7 @@ private slots:
     void keystrokeNotifiesOnce();
     void enablingRulesOfTheFlagControls();
     void converterBrowseButton();
+    void converterLineFromTheControls();
 };
 
 void TestAdding::addImagesDialogAndRows() {
@@ -257,6 +258,33 @@ void TestAdding::converterBrowseButton() {
     QTest::mouseClick(G::buttonImfCopyBrowse, Qt::LeftButton);
     QCOMPARE(G::fieldImfCopy->text(), native("/opt/maya/bin/imf_copy"));
     QCOMPARE(G::imfCopyDefault, "imf_copy");
+}
+
+void TestAdding::converterLineFromTheControls()
+{
+    auto window = TestSupport::makeWindow("Windows 10");
+    G::model->appendRow(JobRow{true, R"(C:\img\a.png)", R"(C:\img\a.map)", Status::Unprocessed});
+    G::fieldImfCopy->setText(R"(C:\Maya\bin\imf_copy.exe)");
+    G::checkTile->setChecked(true);
+    G::checkGamma->setChecked(true);
+    G::fieldGamma->setText("2.2");
+    G::checkFilter->setChecked(true);
+    G::checkSameDirectory->setChecked(false);
+    G::fieldDirectory->setText(R"(D:\out)");
+    QCOMPARE(G::buildConverterCommand(0).value_or("failed"),
+             R"("C:\Maya\bin\imf_copy.exe" -p -r -g 2.2 -f 1.0  "C:\img\a.png" "D:\out\a.map")");
+
+    G::fieldImfCopy->setText("imf_copy");
+    G::checkCustom->setChecked(true);
+    G::fieldCustom->setText("-r");
+    G::checkSameDirectory->setChecked(true);
+    QCOMPARE(G::buildConverterCommand(0).value_or("failed"),
+             R"(imf_copy -r "C:\img\a.png" "C:\img\a.map")");
+
+    G::model->appendRow(JobRow{true, "a.png", "a.map", Status::Unprocessed});
+    G::checkSameDirectory->setChecked(false);
+    QVERIFY(!G::commandTargetPath(1)); // no separator to put the folder in front of
+    QVERIFY(!G::buildConverterCommand(1));
 }
 
 QTEST_MAIN(TestAdding)
