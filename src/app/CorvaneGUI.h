@@ -40,6 +40,8 @@ public:
 
     // Settings and shared state.
     static inline const QString version = QStringLiteral("1.0");
+    // Title of the run's result boxes and of the list's questions.
+    static inline const QString dialogTitle = QStringLiteral("Corvane");
     static inline CorvaneGUI* frame = nullptr;
     static inline int system = 0; // target system of scripts: 0 Windows, 1 Mac
     static inline QString osName;

@@ -10,10 +10,6 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
-namespace {
-const QString dialogTitle = QStringLiteral("Corvane");
-}
-
 CommandSettings CorvaneGUI::commandSettings() {
     return {fieldImfCopy->text(), flagOptions(), checkSameDirectory->isChecked(),
             fieldDirectory->text(), system};

@@ -11,8 +11,6 @@
 #include <QUrl>
 
 namespace {
-const QString dialogTitle = QStringLiteral("Corvane");
-
 // A converted row opens its .map file, any other row its source image.
 QString pathToOpen(const JobRow& row) {
     return row.status == Status::Converted ? row.newImage : row.image;
