@@ -101,6 +101,7 @@ void TestConversion::init() {
     m_previousDirectory = QDir::currentPath();
     QVERIFY(QDir(m_dir->path()).mkdir("work"));
     QDir::setCurrent(m_dir->filePath("work"));
+    TestSupport::useCacheFolder(m_dir->filePath("cache"));
 }
 
 void TestConversion::cleanup() {
@@ -116,6 +117,7 @@ void TestConversion::convertsTickedRowsOnly() {
     G::addImageRows({image("a.png"), image("b.jpg"), image("c.png")});
     G::model->setProcess(1, false);
     QTest::mouseClick(G::buttonProcess, Qt::LeftButton);
+    QVERIFY(TestSupport::finishRun());
 
     QVERIFY(lastMessageIs(Kind::Information, "Corvane", "Processed Successfully"));
     QCOMPARE(statuses(), QStringList({"Converted", "Unprocessed", "Converted"}));
@@ -128,6 +130,7 @@ void TestConversion::convertsTickedRowsOnly() {
 
     // Converted rows are left alone: the next run is empty and changes nothing.
     QTest::mouseClick(G::buttonProcess, Qt::LeftButton);
+    QVERIFY(TestSupport::finishRun());
     QVERIFY(lastMessageIs(Kind::Information, "Corvane", "Processed Successfully"));
     QCOMPARE(statuses(), QStringList({"Converted", "Unprocessed", "Converted"}));
 }
@@ -135,11 +138,11 @@ void TestConversion::convertsTickedRowsOnly() {
 void TestConversion::onlyTheUnreadableSourceFails() {
     auto window = converterWindow();
     QVERIFY(TestSupport::writeFile(path("broken.png"), "not a picture"));
-    // The broken row comes first: the script's own exit value is that of its
-    // last, successful line, and must not hide the failure.
+    // The broken row comes first: a later success must not hide its failure.
     G::addImageRows({path("broken.png"), image("good.png")});
     G::processImages();
-    QVERIFY(lastMessageIs(Kind::Error, "Corvane", "Error Processing Files"));
+    QVERIFY(TestSupport::finishRun());
+    QVERIFY(lastMessageIs(Kind::Error, "Corvane", "Error Processing Files. Code: 01"));
     QCOMPARE(statuses(), QStringList({"Failed", "Converted"}));
     QCOMPARE(ticks(), QList<bool>({true, false}));
 }
@@ -149,6 +152,7 @@ void TestConversion::runWithNoTickedRow() {
     G::addImageRow(image("a.png"));
     G::model->setProcess(0, false);
     G::processImages();
+    QVERIFY(TestSupport::finishRun());
     QVERIFY(lastMessageIs(Kind::Information, "Corvane", "Processed Successfully"));
     QCOMPARE(statuses(), QStringList{"Unprocessed"});
     QVERIFY(!QFile::exists(path("a.map")));
@@ -162,6 +166,7 @@ void TestConversion::outputDirectory() {
     G::fieldDirectory->setText(path("out"));
     G::addImageRow(image("late.png")); // still shows its old target, converts into "out"
     G::processImages();
+    QVERIFY(TestSupport::finishRun());
     QVERIFY(lastMessageIs(Kind::Information, "Corvane", "Processed Successfully"));
     QVERIFY(QFileInfo(path("out/a.map")).size() > 0);
     QVERIFY(QFileInfo(path("out/late.map")).size() > 0);
@@ -179,6 +184,7 @@ void TestConversion::oddFileNamesReachTheConverterIntact() {
         sources << image(name);
     G::addImageRows(sources);
     G::processImages();
+    QVERIFY(TestSupport::finishRun());
     QVERIFY(lastMessageIs(Kind::Information, "Corvane", "Processed Successfully"));
     QCOMPARE(statuses(), QStringList(names.size(), "Converted"));
     for (const JobRow& row : G::model->rows())
@@ -191,6 +197,7 @@ void TestConversion::converterMissing() {
     G::fieldImfCopy->setText(path("nowhere/imf_copy"));
     G::addImageRows({image("a.png"), image("b.png")});
     G::processImages();
+    QVERIFY(TestSupport::finishRun());
     QVERIFY(!T::messages().empty());
     QCOMPARE(T::messages().back().kind, Kind::Error);
     QVERIFY(T::messages().back().text.startsWith("Error Processing Files. Code: 0"));
@@ -207,6 +214,7 @@ void TestConversion::successfulExitWithoutOutputIsAFailure() {
     QVERIFY(TestSupport::writeFile(path("old.map"), "from last week"));
     G::addImageRows({image("old.png"), image("new.png")});
     G::processImages();
+    QVERIFY(TestSupport::finishRun());
     QVERIFY(lastMessageIs(Kind::Error, "Corvane", "Error Processing Files"));
     QCOMPARE(statuses(), QStringList({"Failed", "Failed"}));
 }
@@ -220,6 +228,7 @@ void TestConversion::windowsFlavourOnThisHost() {
     G::addImageRows({image("a.png"), image("b.png")});
     G::model->setProcess(1, false);
     G::processImages();
+    QVERIFY(TestSupport::finishRun());
     QVERIFY(lastMessageIs(Kind::Error, "Corvane", "Exception Error"));
     QCOMPARE(statuses(), QStringList({"Failed", "Unprocessed"}));
     QCOMPARE(QDir(".").entryList(QDir::Files), QStringList());
@@ -236,6 +245,7 @@ void TestConversion::permissionCommandFailing() {
     qputenv("PATH", path("bin").toLocal8Bit() + ":" + oldPath);
     G::addImageRow(image("a.png"));
     G::processImages();
+    QVERIFY(TestSupport::finishRun());
     qputenv("PATH", oldPath);
     QVERIFY(lastMessageIs(Kind::Error, "Corvane", "Error Processing Files. Code: 10"));
     QCOMPARE(statuses(), QStringList{"Failed"});
@@ -247,6 +257,7 @@ void TestConversion::unplaceableTargetStopsBeforeRunning() {
     G::checkSameDirectory->setChecked(false);
     G::fieldDirectory->setText(path("out"));
     G::processImages();
+    QVERIFY(TestSupport::finishRun());
     QVERIFY(lastMessageIs(Kind::Error, "Corvane", "Error Writing File"));
     QCOMPARE(T::messages().size(), size_t(1));
     QCOMPARE(statuses(), QStringList({"Unprocessed", "Unprocessed"}));
@@ -256,11 +267,13 @@ void TestConversion::unplaceableTargetStopsBeforeRunning() {
 void TestConversion::noPrivateFolderForTheScript() {
     auto window = converterWindow();
     G::addImageRow(image("a.png"));
-    // A temporary folder that is a plain file: no folder can be made inside it.
+    // A cache and a temporary folder that are plain files: no folder can be made inside them.
     QVERIFY(TestSupport::writeFile(path("not-a-folder"), ""));
     const QByteArray oldTemp = qgetenv("TMPDIR");
     qputenv("TMPDIR", path("not-a-folder").toLocal8Bit());
+    TestSupport::useCacheFolder(path("not-a-folder"));
     G::processImages();
+    QVERIFY(TestSupport::finishRun());
     qputenv("TMPDIR", oldTemp);
     QVERIFY(lastMessageIs(Kind::Error, "Corvane", "Error Writing File"));
     QCOMPARE(statuses(), QStringList{"Unprocessed"});

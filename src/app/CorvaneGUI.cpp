@@ -1,6 +1,7 @@
 #include "app/CorvaneGUI.h"
 
 #include "app/BorderLayout.h"
+#include "app/RunController.h"
 #include "conversion/ConverterLocation.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/customTable.h"
@@ -63,6 +64,7 @@ CorvaneGUI::CorvaneGUI(const Environment& environment) {
 }
 
 CorvaneGUI::~CorvaneGUI() {
+    delete RunController::active(); // a run never outlives its window
     clearClass();
 }
 
@@ -76,6 +78,8 @@ void CorvaneGUI::buildMenus() {
     menuEdit->addMenu(menuSystem);
     menuSystem->addAction(itemSystemWindows);
     menuSystem->addAction(itemSystemMac);
+    menuEdit->addMenu(menuConversions);
+    buildConversionsMenu();
     menuBar->addMenu(menuEdit);
 
     for (QAction* item : {itemAbout, itemUpdate, itemDonate, itemForums})
@@ -86,7 +90,7 @@ void CorvaneGUI::buildMenus() {
     groupSystem->addAction(itemSystemMac);
 
     // The menus and actions were made without a parent; the window owns them now.
-    for (QMenu* menu : {menuFile, menuEdit, menuTheme, menuSystem, menuHelp})
+    for (QMenu* menu : {menuFile, menuEdit, menuTheme, menuSystem, menuConversions, menuHelp})
         menu->setParent(this, menu->windowFlags());
     for (QAction* item : {itemExit, itemLookThemed, itemLookSystem, itemSystemWindows,
                           itemSystemMac, itemAbout, itemUpdate, itemDonate, itemForums})

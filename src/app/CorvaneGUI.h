@@ -69,6 +69,7 @@ public:
     static inline QMenu* menuEdit = nullptr;
     static inline QMenu* menuTheme = nullptr;
     static inline QMenu* menuSystem = nullptr;
+    static inline QMenu* menuConversions = nullptr;
     static inline QMenu* menuHelp = nullptr;
     static inline QAction* itemExit = nullptr;
     static inline QAction* itemLookThemed = nullptr;
@@ -80,6 +81,9 @@ public:
     static inline QAction* itemDonate = nullptr;
     static inline QAction* itemForums = nullptr;
     static inline QActionGroup* groupSystem = nullptr;
+    static inline QActionGroup* groupConversions = nullptr;
+    // How many rows Process converts at once; starts at every logical core.
+    static inline int conversionsAtOnce = 1;
 
     // Panels.
     static inline QWidget* panelBanner = nullptr;
@@ -132,6 +136,10 @@ public:
     // Target system for an operating-system name: only names starting with
     // "Windows" (letter case included) give Windows.
     static int systemForOsName(const QString& name);
+
+    // The choices of Edit > Conversions at Once for a machine: 1, 2, 4, ...
+    // up to `cores`; "All Cores (N)" follows them.
+    static QList<int> conversionChoices(int cores);
 
     // Shared operations of the listeners; they read the widgets and hand
     // plain values to the rules.
@@ -202,6 +210,10 @@ public:
     struct ListenerEditSystem1 {
         void actionPerformed() const;
     };
+    struct ListenerConversionsAtOnce {
+        int count;
+        void actionPerformed() const;
+    };
     struct ListenerHelpAbout {
         void actionPerformed() const;
     };
@@ -236,6 +248,7 @@ private:
     static void setUpClass();
     static void clearClass();
     void buildMenus();
+    void buildConversionsMenu();
     void detectSystem(const QString& name);
     void buildLayout();
     void setIcons();

@@ -57,23 +57,19 @@ void configure(QFileDialog& dialog, const FileRequest& request) {
 }
 } // namespace
 
-void showMessage(MessageKind kind, const QString& title, const QString& text) {
+void showMessage(MessageKind kind, const QString& title, const QString& text,
+                 const QString& details) {
     if (Testing::Detail::enabled()) {
-        Testing::Detail::record(kind, title, text);
+        Testing::Detail::record(kind, title, text, details);
         return;
     }
-    QWidget* parent = CorvaneGUI::frame;
-    switch (kind) {
-    case MessageKind::Information:
-        QMessageBox::information(parent, title, text);
-        break;
-    case MessageKind::Warning:
-        QMessageBox::warning(parent, title, text);
-        break;
-    case MessageKind::Error:
-        QMessageBox::critical(parent, title, text);
-        break;
-    }
+    const QMessageBox::Icon icon = kind == MessageKind::Information ? QMessageBox::Information
+                                   : kind == MessageKind::Warning   ? QMessageBox::Warning
+                                                                    : QMessageBox::Critical;
+    QMessageBox box(icon, title, text, QMessageBox::Ok, CorvaneGUI::frame);
+    if (!details.isEmpty())
+        box.setDetailedText(details);
+    box.exec();
 }
 
 bool ask(const QString& title, const QString& text) {

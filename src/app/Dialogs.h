@@ -16,8 +16,10 @@ namespace Dialogs {
 
 enum class MessageKind { Information, Warning, Error };
 
-// A modal message box over the main window.
-void showMessage(MessageKind kind, const QString& title, const QString& text);
+// A modal message box over the main window; `details` fill its "Show
+// Details..." section when given.
+void showMessage(MessageKind kind, const QString& title, const QString& text,
+                 const QString& details = {});
 
 // A modal Yes/No question over the main window; true only for Yes.
 bool ask(const QString& title, const QString& text);
@@ -53,6 +55,7 @@ struct Message {
     MessageKind kind;
     QString title;
     QString text;
+    QString details;
 };
 
 void enable();

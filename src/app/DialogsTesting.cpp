@@ -80,8 +80,8 @@ std::optional<FileAnswer> takeFiles(const FileRequest& request) {
     return answer;
 }
 
-void record(MessageKind kind, const QString& title, const QString& text) {
-    state().messages.push_back({kind, title, text});
+void record(MessageKind kind, const QString& title, const QString& text, const QString& details) {
+    state().messages.push_back({kind, title, text, details});
 }
 
 void recordQuestion(const QString& text) {

@@ -7,7 +7,7 @@ namespace Dialogs::Testing::Detail {
 bool enabled();
 bool takeAnswer();
 std::optional<FileAnswer> takeFiles(const FileRequest& request);
-void record(MessageKind kind, const QString& title, const QString& text);
+void record(MessageKind kind, const QString& title, const QString& text, const QString& details);
 void recordQuestion(const QString& text);
 bool recordUrl(const QUrl& url);
 } // namespace Dialogs::Testing::Detail

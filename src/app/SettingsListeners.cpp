@@ -1,6 +1,7 @@
 // File > Exit, Edit > Theme and Edit > System.
 #include "app/CorvaneGUI.h"
 
+#include "app/RunController.h"
 #include "theme/Look.h"
 
 #include <QCoreApplication>
@@ -18,6 +19,11 @@ void CorvaneGUI::packFrame() {
 }
 
 void CorvaneGUI::ListenerFileExit::actionPerformed() const {
+    // A run under way is ended first, its converters with it.
+    if (RunController* run = RunController::active()) {
+        run->quitWhenStopped();
+        return;
+    }
     QCoreApplication::exit(0);
 }
 

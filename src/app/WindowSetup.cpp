@@ -62,6 +62,7 @@ void CorvaneGUI::setUpClass() {
     menuEdit = new QMenu(QStringLiteral("&Edit"));
     menuTheme = new QMenu(QStringLiteral("Theme"));
     menuSystem = new QMenu(QStringLiteral("System"));
+    menuConversions = new QMenu(QStringLiteral("Conversions at Once"));
     menuHelp = new QMenu(QStringLiteral("&Help"));
     itemExit = new QAction(QStringLiteral("E&xit"));
     itemLookThemed = new QAction(QStringLiteral("&Quillmere"));
@@ -76,6 +77,8 @@ void CorvaneGUI::setUpClass() {
     itemForums = new QAction(QStringLiteral("&Forums"));
     groupSystem = new QActionGroup(nullptr);
     groupSystem->setExclusive(true);
+    groupConversions = new QActionGroup(nullptr);
+    groupConversions->setExclusive(true);
 
     logoImage = new QPixmap(QStringLiteral(":/images/logo.png"));
     iconBanner = new QPixmap(QStringLiteral(":/images/banner-corvane.png"));
@@ -132,6 +135,8 @@ void CorvaneGUI::setUpClass() {
 void CorvaneGUI::clearClass() {
     // The widgets died with the window; only the parentless pieces remain.
     delete groupSystem;
+    delete groupConversions;
+    groupConversions = nullptr;
     for (QPixmap** picture : {&logoImage, &iconBanner, &iconMaker, &iconOpen, &iconArrow}) {
         delete *picture;
         *picture = nullptr;

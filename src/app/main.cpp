@@ -6,6 +6,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv); // the arguments are not options of ours
+    // Names the folder under the user's cache where runs keep their scripts.
+    QCoreApplication::setApplicationName(QStringLiteral("corvane"));
     Look::rememberSystemLook();
     CorvaneGUI window;
     showMainWindow(window);

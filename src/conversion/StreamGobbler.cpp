@@ -1,14 +1,22 @@
 #include "conversion/StreamGobbler.h"
 
-StreamGobbler::StreamGobbler(QProcess& process, QProcess::ProcessChannel channel,
-                             QString streamType)
+StreamGobbler::StreamGobbler(QProcess& process, OutputTail& tail, QString streamType)
     : m_process(process)
-    , m_channel(channel)
+    , m_tail(tail)
     , m_streamType(std::move(streamType)) {}
 
 void StreamGobbler::start() {
-    if (m_channel == QProcess::StandardError)
-        m_process.setStandardErrorFile(QProcess::nullDevice());
-    else
-        m_process.setStandardOutputFile(QProcess::nullDevice());
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process,
+                     [this] { drain(); });
+}
+
+void StreamGobbler::drain() {
+    char chunk[16384];
+    for (;;) {
+        const qint64 got = m_process.read(chunk, sizeof chunk);
+        if (got <= 0)
+            return;
+        m_tail.append(chunk, got);
+    }
 }

@@ -1,22 +1,26 @@
 #pragma once
 
+#include "conversion/OutputTail.h"
+
 #include <QProcess>
 #include <QString>
 
-// Drains and discards one output channel of a child process. The channel is
-// sent to the null device, so the operating system swallows the output and a
-// talkative child can never stall on a full pipe; no thread of ours is needed.
+// Drains a child's output as it arrives, so a talkative child never stalls
+// on a full pipe, and keeps only its last bytes for the user. Standard output
+// and standard error arrive merged, in the order the child wrote them.
 class StreamGobbler {
 public:
-    StreamGobbler(QProcess& process, QProcess::ProcessChannel channel, QString streamType);
+    StreamGobbler(QProcess& process, OutputTail& tail, QString streamType);
 
     // Must run before the process starts.
     void start();
+    // Reads what is still buffered; call when the process has ended.
+    void drain();
 
     const QString& streamType() const { return m_streamType; }
 
 private:
     QProcess& m_process;
-    QProcess::ProcessChannel m_channel;
-    QString m_streamType; // "ERROR" or "OUTPUT"; kept for diagnostics only
+    OutputTail& m_tail;
+    QString m_streamType; // "OUTPUT": both channels, merged
 };

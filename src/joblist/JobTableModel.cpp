@@ -39,6 +39,8 @@ QVariant JobTableModel::data(const QModelIndex& index, int role) const {
     case NewImageColumn:
         return role == Qt::DisplayRole || role == Qt::EditRole ? QVariant(r.newImage) : QVariant();
     case StatusColumn:
+        if (role == Qt::ToolTipRole && r.status == Status::Failed && !r.failureReport.isEmpty())
+            return QString::fromLocal8Bit(r.failureReport);
         return role == Qt::DisplayRole || role == Qt::EditRole ? QVariant(r.status) : QVariant();
     default:
         return {};

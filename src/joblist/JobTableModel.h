@@ -47,6 +47,13 @@ public:
     // Removes every row for which `drop` holds, keeping the order of the rest.
     void removeIf(const std::function<bool(const JobRow&)>& drop);
 
+    // A row to change without telling the views; announceRows() tells them
+    // later, once for many rows (a run ends rows faster than they can repaint).
+    JobRow& rowForQuietUpdate(int index) { return m_rows[static_cast<size_t>(index)]; }
+    void announceRows(int first, int last) {
+        announceRows(first, last, ProcessColumn, StatusColumn);
+    }
+
 private:
     void announceRows(int first, int last, int firstColumn, int lastColumn);
 

@@ -26,6 +26,20 @@
 // single spaces; decode with QByteArray::fromPercentEncoding. The count tells an empty argument
 // apart from none. If the log cannot be written the invocation fails with status 1, so a test
 // never runs without the log it asked for.
+//
+// Test switches (before infile, like every option), so a test can make the conversion slow,
+// busy, talkative or failing without anything keyed on file names:
+//
+//   --sleep-ms N     sleep N milliseconds first (a slow disk, a hung converter)
+//   --burn-ms N      then spend N milliseconds of processor time (a heavy texture)
+//   --spew-bytes N   write N bytes to stdout and N to stderr, interleaved (a chatty converter)
+//   --ignore-term    ignore SIGTERM, so only SIGKILL ends it
+//   --empty-output   succeed but leave a zero-byte output file
+//   --exit-code N    print an error and exit with N, writing nothing
+//
+// Event log: if CORVANE_FAKE_IMF_COPY_EVENTS names a file, the invocation appends
+// "start <pid> <ms since epoch>" when it begins and "end <pid> <ms since epoch>" when it ends,
+// so tests can see which conversions overlapped and which processes to look for afterwards.
 
 #include <QByteArray>
 #include <QByteArrayList>
@@ -39,9 +53,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <QDateTime>
+#include <QThread>
+
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <optional>
 #include <vector>
 
@@ -65,6 +85,13 @@ struct Options {
     std::optional<double> q;
     QString inFile;
     QString outFile;
+    // Test switches.
+    qint64 sleepMs = 0;
+    qint64 burnMs = 0;
+    qint64 spewBytes = 0;
+    bool ignoreTerm = false;
+    bool emptyOutput = false;
+    std::optional<int> exitCode;
 };
 
 void printError(const QString& message) {
@@ -126,6 +153,27 @@ std::optional<Options> parseArguments(const QStringList& args) {
             options.e = true;
         } else if (arg == QLatin1String("-v")) {
             options.verbose = true;
+        } else if (arg == QLatin1String("--ignore-term")) {
+            options.ignoreTerm = true;
+        } else if (arg == QLatin1String("--empty-output")) {
+            options.emptyOutput = true;
+        } else if (arg == QLatin1String("--sleep-ms") || arg == QLatin1String("--burn-ms") ||
+                   arg == QLatin1String("--spew-bytes") || arg == QLatin1String("--exit-code")) {
+            bool ok = false;
+            const qint64 value = i + 1 < args.size() ? args.at(i + 1).toLongLong(&ok) : 0;
+            if (!ok || value < 0) {
+                printError(QStringLiteral("option %1 needs a whole number").arg(quoted(arg)));
+                return std::nullopt;
+            }
+            ++i;
+            if (arg == QLatin1String("--sleep-ms"))
+                options.sleepMs = value;
+            else if (arg == QLatin1String("--burn-ms"))
+                options.burnMs = value;
+            else if (arg == QLatin1String("--spew-bytes"))
+                options.spewBytes = value;
+            else
+                options.exitCode = static_cast<int>(value);
         } else if (arg == QLatin1String("-g") || arg == QLatin1String("-f") ||
                    arg == QLatin1String("-k") || arg == QLatin1String("-q")) {
             if (i + 1 >= args.size()) {
@@ -209,7 +257,54 @@ QImage applyGamma(QImage image, double gamma) {
     return image;
 }
 
+void logEvent(const char* what) {
+    const QString path = qEnvironmentVariable("CORVANE_FAKE_IMF_COPY_EVENTS");
+    if (path.isEmpty())
+        return;
+    const QByteArray line = QByteArray(what) + ' ' +
+                            QByteArray::number(QCoreApplication::applicationPid()) + ' ' +
+                            QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + '\n';
+    QFile log(path);
+    if (log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        log.write(line);
+}
+
+// Processor time, not wall time: with several conversions at once on few cores the work
+// must really compete for the processor, as a real conversion does.
+void burnProcessorTime(qint64 ms) {
+    const auto used = [] {
+        timespec t{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+    };
+    const qint64 until = used() + ms;
+    volatile double sink = 1.0;
+    while (used() < until) {
+        for (int i = 0; i < 20000; ++i)
+            sink = sink * 1.0000001 + 0.5;
+    }
+}
+
+void spew(qint64 bytes) {
+    const QByteArray chunk(4096, 'x');
+    const QByteArray line = chunk.left(chunk.size() - 1) + '\n';
+    for (qint64 written = 0; written < bytes; written += line.size()) {
+        const size_t n = size_t(std::min<qint64>(line.size(), bytes - written));
+        std::fwrite(line.constData(), 1, n, stdout);
+        std::fwrite(line.constData(), 1, n, stderr);
+    }
+    std::fflush(stdout);
+}
+
 int convert(const Options& options) {
+    if (options.exitCode) {
+        printError(QStringLiteral("failing with exit code %1 as asked").arg(*options.exitCode));
+        return *options.exitCode;
+    }
+    if (options.emptyOutput) {
+        QFile output(options.outFile);
+        return output.open(QIODevice::WriteOnly | QIODevice::Truncate) ? ExitOk : ExitIoError;
+    }
     QFile input(options.inFile);
     if (!QFileInfo(options.inFile).isFile() || !input.open(QIODevice::ReadOnly)) {
         printError(QStringLiteral("cannot open input file %1").arg(quoted(options.inFile)));
@@ -287,5 +382,16 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "%s\n", Usage);
         return ExitUsage;
     }
-    return convert(*options);
+    logEvent("start");
+    if (options->ignoreTerm)
+        std::signal(SIGTERM, SIG_IGN);
+    if (options->sleepMs > 0)
+        QThread::msleep(static_cast<unsigned long>(options->sleepMs));
+    if (options->burnMs > 0)
+        burnProcessorTime(options->burnMs);
+    if (options->spewBytes > 0)
+        spew(options->spewBytes);
+    const int status = convert(*options);
+    logEvent("end");
+    return status;
 }

@@ -1,9 +1,12 @@
 #include "TestSupport.h"
 
 #include "app/Dialogs.h"
+#include "app/RunController.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QTest>
 
 namespace TestSupport {
 
@@ -23,8 +26,7 @@ bool writeImage(const QString& path, int width, int height) {
     return image.save(path);
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes, bool executable)
-{
+bool writeFile(const QString& path, const QByteArray& bytes, bool executable) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         return false;
@@ -37,6 +39,18 @@ QByteArray readAll(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+bool finishRun(int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (RunController::active() && clock.elapsed() < timeoutMs)
+        QTest::qWait(5);
+    return !RunController::active();
+}
+
+void useCacheFolder(const QString& folder) {
+    qputenv("XDG_CACHE_HOME", folder.toLocal8Bit());
 }
 
 } // namespace TestSupport

@@ -27,4 +27,11 @@ bool writeFile(const QString& path, const QByteArray& bytes, bool executable = f
 // Text content of a file, empty when it cannot be read.
 QByteArray readAll(const QString& path);
 
+// Runs the event loop until the conversion run under way (if any) has ended;
+// false when it is still running after `timeoutMs`.
+bool finishRun(int timeoutMs = 60000);
+
+// Points the user's cache location, where runs keep their scripts, at `folder`.
+void useCacheFolder(const QString& folder);
+
 } // namespace TestSupport

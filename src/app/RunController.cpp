@@ -1,0 +1,222 @@
+#include "app/RunController.h"
+
+#include "app/CorvaneGUI.h"
+#include "app/Dialogs.h"
+#include "conversion/ConversionResult.h"
+#include "conversion/RunVerdict.h"
+#include "joblist/JobTableModel.h"
+#include "joblist/TargetPaths.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QProgressDialog>
+
+#include <algorithm>
+
+namespace {
+RunController* s_active = nullptr;
+
+constexpr int ShowDialogAfterMs = 300; // a run that ends at once shows no dialog
+
+QString fileNameOf(const QString& path) {
+    return path.mid(lastSeparator(path) + 1);
+}
+} // namespace
+
+RunController* RunController::active() {
+    return s_active;
+}
+
+RunController* RunController::start(TickedJobs ticked, int system, int maxAtOnce, bool live) {
+    if (s_active)
+        return nullptr;
+    auto* run = new RunController(std::move(ticked), system, maxAtOnce, live);
+    if (!run->m_queue->prepare()) {
+        delete run;
+        Dialogs::showMessage(Dialogs::MessageKind::Error, CorvaneGUI::dialogTitle,
+                             ConversionResult::WriteError);
+        return nullptr;
+    }
+    s_active = run;
+    run->lockWindow(true);
+    run->m_clock.start();
+    if (run->m_live)
+        run->m_refresh.start();
+    run->m_queue->start();
+    return run;
+}
+
+RunController::RunController(TickedJobs ticked, int system, int maxAtOnce, bool live)
+    : m_rows(std::move(ticked.rows))
+    , m_queue(std::make_unique<ConversionQueue>(system, std::move(ticked.jobs), maxAtOnce))
+    , m_live(live) {
+    connect(m_queue.get(), &ConversionQueue::jobStarted, this, &RunController::jobStarted);
+    connect(m_queue.get(), &ConversionQueue::jobFinished, this, &RunController::jobFinished);
+    // Queued, so the queue is no longer on the stack when it is dropped.
+    connect(m_queue.get(), &ConversionQueue::finished, this, &RunController::queueFinished,
+            Qt::QueuedConnection);
+    m_refresh.setInterval(RefreshMs);
+    connect(&m_refresh, &QTimer::timeout, this, &RunController::refresh);
+    if (!m_live)
+        return;
+
+    m_dialog = new QProgressDialog(CorvaneGUI::frame);
+    m_dialog->setWindowTitle(CorvaneGUI::dialogTitle);
+    m_dialog->setCancelButtonText(QStringLiteral("Cancel"));
+    m_dialog->setAutoClose(false);
+    m_dialog->setAutoReset(false);
+    m_dialog->setMinimumDuration(ShowDialogAfterMs);
+    m_dialog->setMinimumWidth(420);
+    m_dialog->setRange(0, m_queue->jobCount());
+    m_dialog->setLabelText(progressText(0, static_cast<int>(m_rows.size()), QString(), 0, {}));
+    m_dialog->setValue(0);
+    // The Cancel button, Escape and the close button all end the run.
+    connect(m_dialog, &QProgressDialog::canceled, this, &RunController::cancel);
+    connect(m_dialog, &QDialog::rejected, this, &RunController::cancel);
+}
+
+RunController::~RunController() {
+    if (s_active == this)
+        s_active = nullptr;
+    m_queue.reset(); // ends whatever still runs
+    if (m_dialog)
+        delete m_dialog.data();
+}
+
+void RunController::lockWindow(bool locked) {
+    // The window stays alive (it repaints, moves and resizes, and closing it
+    // ends the run), but nothing in it can change the table during the run.
+    CorvaneGUI* window = CorvaneGUI::frame;
+    if (!window)
+        return;
+    if (QWidget* central = window->centralWidget())
+        central->setEnabled(!locked);
+    if (CorvaneGUI::menuEdit)
+        CorvaneGUI::menuEdit->setEnabled(!locked);
+    if (locked)
+        window->installEventFilter(this);
+    else
+        window->removeEventFilter(this);
+}
+
+bool RunController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == CorvaneGUI::frame && event->type() == QEvent::Close) {
+        event->ignore();
+        quitWhenStopped();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void RunController::cancel() {
+    if (m_queue)
+        m_queue->cancel();
+}
+
+void RunController::quitWhenStopped() {
+    m_quit = true;
+    cancel();
+}
+
+void RunController::jobStarted(int job) {
+    m_lastStarted = std::max(m_lastStarted, job);
+    if (m_rows.empty())
+        return;
+    const int row = m_rows[static_cast<size_t>(job)];
+    CorvaneGUI::model->rowForQuietUpdate(row).status = Status::Converting;
+    markDirty(row);
+}
+
+void RunController::jobFinished(int job, const JobVerdict& verdict) {
+    ++m_done;
+    if (verdict.converted)
+        ++m_converted;
+    if (m_rows.empty()) {
+        m_headerOnlyText = verdict.resultText;
+        return;
+    }
+    const int rowIndex = m_rows[static_cast<size_t>(job)];
+    JobRow& row = CorvaneGUI::model->rowForQuietUpdate(rowIndex);
+    if (verdict.converted) {
+        row.status = Status::Converted;
+        row.process = false;
+        row.failureReport.clear();
+    } else {
+        row.status = Status::Failed;
+        row.failureReport = verdict.report;
+        m_failedJobs.push_back(job);
+        if (!verdict.cancelled && job < m_firstFailedJob) {
+            m_firstFailedJob = job;
+            m_firstFailedText = verdict.resultText;
+        }
+    }
+    markDirty(rowIndex);
+}
+
+void RunController::markDirty(int row) {
+    m_dirtyFirst = std::min(m_dirtyFirst, row);
+    m_dirtyLast = std::max(m_dirtyLast, row);
+}
+
+void RunController::refresh() {
+    if (m_dirtyLast >= 0) {
+        CorvaneGUI::model->announceRows(m_dirtyFirst, m_dirtyLast);
+        m_dirtyFirst = INT_MAX;
+        m_dirtyLast = -1;
+    }
+    if (!m_dialog || m_queue->isCancelling())
+        return;
+    const int total = static_cast<int>(m_rows.size());
+    QString name;
+    if (m_lastStarted >= 0 && !m_rows.empty())
+        name = fileNameOf(CorvaneGUI::model->row(m_rows[static_cast<size_t>(m_lastStarted)]).image);
+    const qint64 elapsed = m_clock.elapsed();
+    m_dialog->setLabelText(progressText(std::min(m_lastStarted + 1, total), total, name, elapsed,
+                                        remainingEstimate(elapsed, m_done, total)));
+    m_dialog->setValue(m_done);
+}
+
+void RunController::queueFinished(bool cancelled) {
+    m_refresh.stop();
+    refresh();
+    m_queue.reset(); // the private folder and every script go with it
+    if (m_dialog) {
+        m_dialog->disconnect(this);
+        m_dialog->hide();
+        m_dialog->deleteLater();
+    }
+    lockWindow(false);
+    s_active = nullptr;
+    if (m_quit) {
+        QCoreApplication::exit(0);
+    } else {
+        report(cancelled);
+    }
+    emit ended();
+    deleteLater();
+}
+
+void RunController::report(bool cancelled) {
+    std::sort(m_failedJobs.begin(), m_failedJobs.end());
+    std::vector<FailedRowReport> failed;
+    failed.reserve(m_failedJobs.size());
+    for (int job : m_failedJobs) {
+        const JobRow& row = CorvaneGUI::model->row(m_rows[static_cast<size_t>(job)]);
+        failed.push_back({row.image, QString::fromLocal8Bit(row.failureReport)});
+    }
+    const QString details = failureDetails(failed);
+    const QString& title = CorvaneGUI::dialogTitle;
+    if (cancelled) {
+        const int total = static_cast<int>(m_rows.size());
+        Dialogs::showMessage(Dialogs::MessageKind::Warning, title,
+                             cancelledText(m_converted, total - m_converted), details);
+        return;
+    }
+    const QString text = m_rows.empty()               ? m_headerOnlyText
+                         : m_firstFailedJob < INT_MAX ? m_firstFailedText
+                                                      : ConversionResult::Success;
+    const bool success = ConversionResult::isSuccess(text);
+    Dialogs::showMessage(success ? Dialogs::MessageKind::Information : Dialogs::MessageKind::Error,
+                         title, text, details);
+}

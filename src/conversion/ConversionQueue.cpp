@@ -1,0 +1,94 @@
+#include "conversion/ConversionQueue.h"
+
+#include "conversion/ConversionResult.h"
+#include "conversion/RowConversion.h"
+#include "conversion/RowScript.h"
+#include "conversion/RunFolder.h"
+#include "conversion/RunVerdict.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+ConversionQueue::ConversionQueue(int system, std::vector<BatchJob> jobs, int maxAtOnce,
+                                 QObject* parent)
+    : QObject(parent)
+    , m_system(system)
+    , m_jobs(std::move(jobs))
+    , m_maxAtOnce(std::max(1, maxAtOnce)) {
+    if (m_jobs.empty()) {
+        BatchJob headerOnly;
+        headerOnly.checkTarget = false;
+        m_jobs.push_back(headerOnly);
+    }
+}
+
+ConversionQueue::~ConversionQueue() {
+    // Rows still running end with the queue: their destructors kill their trees.
+    for (auto& [job, row] : m_active)
+        delete row;
+    m_active.clear();
+}
+
+bool ConversionQueue::prepare() {
+    m_folder = makeRunFolder();
+    if (!m_folder)
+        return false;
+    const QString probe = m_folder->filePath(rowScriptName(m_system, 0));
+    const bool written = writeRunScript(probe, rowScriptBytes(m_system, m_jobs.front().command));
+    QFile::remove(probe);
+    return written;
+}
+
+void ConversionQueue::start() {
+    startMore();
+}
+
+void ConversionQueue::cancel() {
+    if (m_cancelling || m_finished)
+        return;
+    m_cancelling = true;
+    for (auto& [job, row] : m_active)
+        row->cancel();
+    startMore(); // finishes at once when nothing runs
+}
+
+void ConversionQueue::startMore() {
+    while (!m_cancelling && m_running < m_maxAtOnce && m_next < jobCount()) {
+        const int job = m_next++;
+        auto* row = new RowConversion(m_system, m_folder->filePath(rowScriptName(m_system, job)),
+                                      m_jobs[static_cast<size_t>(job)], this);
+        connect(row, &RowConversion::finished, this, [this, job, row] { rowEnded(job, row); });
+        m_active.emplace(job, row);
+        ++m_running;
+        emit jobStarted(job);
+        row->start();
+    }
+    if (m_running == 0 && !m_finished && (m_cancelling || m_next >= jobCount())) {
+        m_finished = true;
+        emit finished(m_cancelling);
+    }
+}
+
+void ConversionQueue::rowEnded(int job, RowConversion* row) {
+    m_active.erase(job);
+    --m_running;
+    const RowOutcome& outcome = row->outcome();
+    JobVerdict verdict;
+    verdict.resultText = rowResultText(m_system, outcome);
+    verdict.converted = ConversionResult::isSuccess(verdict.resultText);
+    verdict.cancelled = outcome.cancelled;
+    if (!verdict.converted) {
+        const OutputTail& output = row->output();
+        QByteArray lines = lastLines(output.bytes(), output.truncated()).toLocal8Bit();
+        if (lines.trimmed().isEmpty() || outcome.cancelled || !m_budget.take(lines.size()))
+            lines = exitValuesText(m_system, outcome).toLocal8Bit();
+        else if (lines.size() > OutputTail::DefaultLimit)
+            lines = lines.right(OutputTail::DefaultLimit);
+        verdict.report = std::move(lines);
+    }
+    row->deleteLater();
+    emit jobFinished(job, verdict);
+    startMore();
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "conversion/BatchRun.h"
+#include "conversion/OutputTail.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+class QTemporaryDir;
+class RowConversion;
+
+// How one row ended, for the table and the result box.
+struct JobVerdict {
+    QString resultText; // one of the run's result texts
+    bool converted = false;
+    bool cancelled = false;
+    QByteArray report; // the converter's last lines, or its exit values in words
+};
+
+// Runs the rows' scripts, at most `maxAtOnce` at a time, started in table
+// order as slots free up (a small process queue driven by each child's
+// finished signal). Every script lives in one private folder, removed with
+// the queue. A run without jobs runs one header-only script.
+class ConversionQueue final : public QObject {
+    Q_OBJECT
+public:
+    ConversionQueue(int system, std::vector<BatchJob> jobs, int maxAtOnce,
+                    QObject* parent = nullptr);
+    ~ConversionQueue() override;
+
+    // Makes the private folder and tries a first script in it; false when
+    // that fails, and then nothing may run.
+    bool prepare();
+    void start();
+    // Starts nothing more and ends the running rows; finished(true) follows.
+    void cancel();
+
+    int jobCount() const { return static_cast<int>(m_jobs.size()); }
+    bool isCancelling() const { return m_cancelling; }
+    int runningCount() const { return m_running; }
+
+signals:
+    void jobStarted(int job);
+    void jobFinished(int job, const JobVerdict& verdict);
+    void finished(bool cancelled);
+
+private:
+    void startMore();
+    void rowEnded(int job, RowConversion* row);
+
+    int m_system;
+    std::vector<BatchJob> m_jobs;
+    int m_maxAtOnce;
+    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unordered_map<int, RowConversion*> m_active;
+    OutputBudget m_budget;
+    int m_next = 0;
+    int m_running = 0;
+    bool m_cancelling = false;
+    bool m_finished = false;
+};

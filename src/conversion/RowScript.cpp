@@ -1,0 +1,43 @@
+#include "conversion/RowScript.h"
+
+#include "conversion/CommandLine.h"
+#include "conversion/ScriptText.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+QString quoted(const QString& text) {
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+} // namespace
+
+QByteArray rowScriptBytes(int system, const QString& command) {
+    QStringList commands;
+    if (!command.isNull())
+        commands << command;
+    return scriptBytes(runScriptLines(system, commands));
+}
+
+QString rowScriptName(int system, int job) {
+    const QString name = runScriptName(system); // "temp.sh" / "temp.bat"
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return name.left(dot) + QLatin1Char('-') + QString::number(job + 1) + name.mid(dot);
+}
+
+std::optional<ScriptLaunch> scriptLaunch(int system, const QString& scriptPath) {
+    const QString path = QDir::toNativeSeparators(QFileInfo(scriptPath).absoluteFilePath());
+    const QChar separator = system == TargetSystem::Mac ? QLatin1Char('/') : QLatin1Char('\\');
+    const qsizetype cut = path.lastIndexOf(separator);
+    if (cut < 0)
+        return std::nullopt;
+    ScriptLaunch launch;
+    if (system == TargetSystem::Mac) {
+        launch.permissionCommand = QStringLiteral("chmod 755 ") + quoted(path);
+        launch.command = quoted(path);
+    } else {
+        launch.program = quoted(path);
+        launch.arguments = {QStringLiteral("/c"), QStringLiteral("start"), quoted(path.left(cut))};
+    }
+    return launch;
+}

@@ -1,0 +1,95 @@
+#include "conversion/RunVerdict.h"
+
+#include "conversion/CommandLine.h"
+#include "conversion/ConversionResult.h"
+
+#include <QStringList>
+
+QString rowResultText(int system, const RowOutcome& outcome) {
+    if (!outcome.scriptWritten)
+        return ConversionResult::WriteError;
+    if (!outcome.launched || outcome.cancelled)
+        return ConversionResult::ExceptionError;
+    if (system == TargetSystem::Mac) {
+        const int permission = outcome.permissionExit.value_or(0);
+        if (permission != 0 || outcome.scriptExit != 0)
+            return ConversionResult::processingErrorWithCodes(permission, outcome.scriptExit);
+    } else if (outcome.scriptExit != 0) {
+        return ConversionResult::ProcessingError;
+    }
+    if (outcome.targetChecked && !outcome.targetWritten)
+        return ConversionResult::ProcessingError;
+    return ConversionResult::Success;
+}
+
+QString runResultText(const std::vector<QString>& rowTexts) {
+    for (const QString& text : rowTexts) {
+        if (!ConversionResult::isSuccess(text))
+            return text;
+    }
+    return ConversionResult::Success;
+}
+
+QString exitValuesText(int system, const RowOutcome& outcome) {
+    if (outcome.cancelled)
+        return QStringLiteral("Cancelled while converting.");
+    if (!outcome.scriptWritten)
+        return QStringLiteral("Its temporary script could not be written.");
+    if (!outcome.launched)
+        return QStringLiteral("The script could not be started or did not end normally.");
+    const QString script = QStringLiteral("the script exited with %1").arg(outcome.scriptExit);
+    QString values = system == TargetSystem::Mac ? QStringLiteral("chmod exited with %1, %2")
+                                                       .arg(outcome.permissionExit.value_or(0))
+                                                       .arg(script)
+                                                 : script;
+    values[0] = values[0].toUpper();
+    if (outcome.scriptExit == 0 && outcome.permissionExit.value_or(0) == 0)
+        values += QStringLiteral(", but the .map file is missing, empty or was not written");
+    return values + QLatin1Char('.');
+}
+
+QString cancelledText(int converted, int notConverted) {
+    return QStringLiteral("Processing Cancelled\n\n%1 converted, %2 not converted.")
+        .arg(converted)
+        .arg(notConverted);
+}
+
+QString failureDetails(const std::vector<FailedRowReport>& failed) {
+    QString text;
+    for (const FailedRowReport& row : failed) {
+        if (!text.isEmpty())
+            text += QLatin1Char('\n');
+        text += row.source + QLatin1Char('\n');
+        for (const QString& line : row.report.split(QLatin1Char('\n')))
+            text += QStringLiteral("    ") + line + QLatin1Char('\n');
+    }
+    return text;
+}
+
+QString durationText(qint64 ms) {
+    const qint64 seconds = (ms + 500) / 1000;
+    const qint64 h = seconds / 3600;
+    const qint64 m = seconds / 60 % 60;
+    const qint64 s = seconds % 60;
+    const QString ss = QStringLiteral("%1").arg(s, 2, 10, QLatin1Char('0'));
+    if (h > 0)
+        return QStringLiteral("%1:%2:%3").arg(h).arg(m, 2, 10, QLatin1Char('0')).arg(ss);
+    return QStringLiteral("%1:%2").arg(m).arg(ss);
+}
+
+std::optional<qint64> remainingEstimate(qint64 elapsedMs, int done, int total) {
+    if (done <= 0)
+        return std::nullopt;
+    return elapsedMs * (total - done) / done;
+}
+
+QString progressText(int current, int total, const QString& fileName, qint64 elapsedMs,
+                     std::optional<qint64> remainingMs) {
+    QString text = QStringLiteral("Converting %1 of %2").arg(current).arg(total);
+    if (!fileName.isEmpty())
+        text += QStringLiteral(": ") + fileName;
+    text += QStringLiteral("\nElapsed %1").arg(durationText(elapsedMs));
+    text += remainingMs ? QStringLiteral(", about %1 left").arg(durationText(*remainingMs))
+                        : QStringLiteral(", estimating the time left");
+    return text;
+}
