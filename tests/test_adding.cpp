@@ -260,8 +260,7 @@ void TestAdding::converterBrowseButton() {
     QCOMPARE(G::imfCopyDefault, "imf_copy");
 }
 
-void TestAdding::converterLineFromTheControls()
-{
+void TestAdding::converterLineFromTheControls() {
     auto window = TestSupport::makeWindow("Windows 10");
     G::model->appendRow(JobRow{true, R"(C:\img\a.png)", R"(C:\img\a.map)", Status::Unprocessed});
     G::fieldImfCopy->setText(R"(C:\Maya\bin\imf_copy.exe)");

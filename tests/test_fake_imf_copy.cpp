@@ -91,6 +91,7 @@ private slots:
     void logRecordsArgumentsExactly_data();
     void logRecordsArgumentsExactly();
     void logKeepsEveryInvocation();
+    void testSwitches();
 };
 
 void TestFakeImfCopy::convertsImages_data() {
@@ -289,6 +290,46 @@ void TestFakeImfCopy::logKeepsEveryInvocation() {
         QVERIFY2(logged, lines.at(i).constData());
         QCOMPARE(*logged, encodeNames(invocations.at(i)));
     }
+}
+
+void TestFakeImfCopy::testSwitches() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString in = dir.filePath("source.png");
+    const QString out = dir.filePath("out.map");
+    QVERIFY(writeImage(in, "png"));
+
+    Run run = runConverter({"--exit-code", "7", in, out});
+    QCOMPARE(run.exitCode, 7);
+    QVERIFY(run.err.contains("exit code 7"));
+    QVERIFY(!QFile::exists(out));
+
+    run = runConverter({"--empty-output", in, out});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(QFile::exists(out) && QFileInfo(out).size() == 0);
+
+    run = runConverter({"--spew-bytes", "100000", in, out});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out.size(), 100000);
+    QCOMPARE(run.err.size(), 100000);
+    QVERIFY(QFileInfo(out).size() > 0);
+
+    // The event log brackets each invocation with its process id.
+    const QString events = dir.filePath("events.log");
+    qputenv("CORVANE_FAKE_IMF_COPY_EVENTS", events.toLocal8Bit());
+    run = runConverter({"--sleep-ms", "50", "--burn-ms", "20", in, out});
+    qunsetenv("CORVANE_FAKE_IMF_COPY_EVENTS");
+    QCOMPARE(run.exitCode, 0);
+    const QList<QByteArray> lines = readLogLines(events);
+    QCOMPARE(lines.size(), 2);
+    const QList<QByteArray> start = lines[0].split(' ');
+    const QList<QByteArray> end = lines[1].split(' ');
+    QCOMPARE(start[0], "start");
+    QCOMPARE(end[0], "end");
+    QCOMPARE(start[1], end[1]);
+    QVERIFY(end[2].toLongLong() - start[2].toLongLong() >= 50);
+
+    QCOMPARE(runConverter({"--sleep-ms", "soon", in, out}).exitCode, 2);
 }
 
 QTEST_GUILESS_MAIN(TestFakeImfCopy)

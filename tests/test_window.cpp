@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 namespace {
@@ -111,13 +112,29 @@ void TestWindow::menus() {
     QCOMPARE(window->QMainWindow::menuBar(), G::menuBar);
     QCOMPARE(actionTexts(G::menuBar), QStringList({"&File", "&Edit", "&Help"}));
     QCOMPARE(actionTexts(G::menuFile), QStringList{"E&xit"});
-    QCOMPARE(actionTexts(G::menuEdit), QStringList({"Theme", "System"}));
+    QCOMPARE(actionTexts(G::menuEdit), QStringList({"Theme", "System", "Conversions at Once"}));
     QCOMPARE(actionTexts(G::menuTheme), QStringList({"&Quillmere", "System &Default"}));
     QCOMPARE(actionTexts(G::menuSystem), QStringList({"Windows", "Mac"}));
     QCOMPARE(actionTexts(G::menuHelp), QStringList({"&About", "&Update", "&Donate", "&Forums"}));
     QVERIFY(!G::itemLookThemed->isCheckable() && !G::itemLookSystem->isCheckable());
     QVERIFY(G::groupSystem->isExclusive());
     QCOMPARE(G::groupSystem->actions(), QList<QAction*>({G::itemSystemWindows, G::itemSystemMac}));
+
+    // Conversions at once: powers of two up to the cores, then all of them, the default.
+    QCOMPARE(G::conversionChoices(1), QList<int>{1});
+    QCOMPARE(G::conversionChoices(6), QList<int>({1, 2, 4}));
+    QCOMPARE(G::conversionChoices(8), QList<int>({1, 2, 4, 8}));
+    const int cores = QThread::idealThreadCount();
+    QStringList expected;
+    for (int count : G::conversionChoices(cores))
+        expected << QString::number(count);
+    expected << QStringLiteral("All Cores (%1)").arg(cores);
+    QCOMPARE(actionTexts(G::menuConversions), expected);
+    QVERIFY(G::groupConversions->isExclusive());
+    QVERIFY(G::groupConversions->actions().last()->isChecked());
+    QCOMPARE(G::conversionsAtOnce, cores);
+    G::groupConversions->actions().first()->trigger();
+    QCOMPARE(G::conversionsAtOnce, 1);
 }
 
 void TestWindow::layoutTree() {

@@ -447,6 +447,7 @@ private slots:
             QVERIFY(CorvaneGUI::addImageRow(path));
         CorvaneGUI::model->setProcess(2, false);
         CorvaneGUI::buttonProcess->click();
+        QVERIFY(TestSupport::finishRun());
         QCOMPARE(Testing::messages().size(), size_t(1));
         const Testing::Message& message = Testing::messages().front();
         QVERIFY(message.kind == MessageKind::Error);
@@ -470,6 +471,7 @@ private slots:
         CorvaneGUI::fieldImfCopy->setText(TestSupport::fakeConverter());
         QVERIFY(CorvaneGUI::addImageRow(image));
         CorvaneGUI::buttonProcess->click();
+        QVERIFY(TestSupport::finishRun());
         QCOMPARE(Testing::messages().size(), size_t(1));
         const Testing::Message& message = Testing::messages().front();
         QVERIFY(message.kind == MessageKind::Information);

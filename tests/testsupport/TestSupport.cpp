@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace TestSupport {
@@ -13,6 +14,10 @@ namespace TestSupport {
 std::unique_ptr<CorvaneGUI> makeWindow(const QString& osName,
                                        const std::function<bool(const QString&)>& exists) {
     Dialogs::Testing::reset();
+    // Runs keep their scripts under the user's cache: never the real one.
+    static std::unique_ptr<QTemporaryDir> cache;
+    cache = std::make_unique<QTemporaryDir>();
+    useCacheFolder(cache->path());
     return std::make_unique<CorvaneGUI>(CorvaneGUI::Environment{osName, exists});
 }
 

@@ -10,7 +10,8 @@
 namespace TestSupport {
 
 // A main window as start-up builds it, with every dialog answered by the
-// test (Dialogs::Testing is reset) and no converter installed.
+// test (Dialogs::Testing is reset), no converter installed, and a fresh
+// temporary folder as the user's cache.
 std::unique_ptr<CorvaneGUI> makeWindow(
     const QString& osName = QStringLiteral("Linux"),
     const std::function<bool(const QString&)>& exists = [](const QString&) { return false; });

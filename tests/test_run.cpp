@@ -1,0 +1,386 @@
+// The "Process" run with real child processes: verdicts per row, several at
+// once, live progress, Cancel, and a converter that misbehaves.
+#include "app/CorvaneGUI.h"
+#include "app/Dialogs.h"
+#include "app/RunController.h"
+#include "joblist/JobTableModel.h"
+#include "testsupport/TestSupport.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+using G = CorvaneGUI;
+namespace T = Dialogs::Testing;
+using Kind = Dialogs::MessageKind;
+
+struct Event {
+    bool start;
+    qint64 pid;
+    qint64 ms;
+};
+
+QList<Event> events(const QString& log) {
+    QList<Event> list;
+    for (const QByteArray& line : TestSupport::readAll(log).split('\n')) {
+        const QList<QByteArray> f = line.split(' ');
+        if (f.size() == 3)
+            list << Event{f[0] == "start", f[1].toLongLong(), f[2].toLongLong()};
+    }
+    return list;
+}
+
+QList<qint64> startedPids(const QString& log) {
+    QList<qint64> pids;
+    for (const Event& e : events(log))
+        if (e.start)
+            pids << e.pid;
+    return pids;
+}
+
+// The most stand-ins that ran at the same moment.
+int maxOverlap(const QList<Event>& list) {
+    QList<Event> sorted = list;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const Event& a, const Event& b) { return a.ms < b.ms; });
+    int running = 0, most = 0;
+    for (const Event& e : sorted) {
+        running += e.start ? 1 : -1;
+        most = std::max(most, running);
+    }
+    return most;
+}
+
+// Running, not merely waiting to be reaped.
+bool processRunning(qint64 pid) {
+    const QByteArray stat = TestSupport::readAll(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (stat.isEmpty())
+        return false;
+    const char state = stat.mid(stat.lastIndexOf(')') + 2, 1).at(0);
+    return state != 'Z' && state != 'X';
+}
+
+QStringList statuses() {
+    QStringList texts;
+    for (const JobRow& row : G::model->rows())
+        texts << row.status;
+    return texts;
+}
+
+QList<bool> ticks() {
+    QList<bool> values;
+    for (const JobRow& row : G::model->rows())
+        values << row.process;
+    return values;
+}
+
+// Scripts left anywhere under the cache.
+QStringList scriptsUnder(const QString& folder) {
+    QStringList found;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << it.next();
+    return found;
+}
+
+void setConversionsAtOnce(int count) {
+    for (QAction* item : G::groupConversions->actions()) {
+        if (item->data().toInt() == count && item->text() == QString::number(count)) {
+            item->trigger();
+            return;
+        }
+    }
+    G::conversionsAtOnce = count; // more than this machine's cores
+}
+
+QPushButton* cancelButton(QProgressDialog* dialog) {
+    for (QPushButton* button : dialog->findChildren<QPushButton*>())
+        if (button->text() == "Cancel")
+            return button;
+    return nullptr;
+}
+} // namespace
+
+class TestRun : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void severalAtOnceGiveTheSameVerdicts();
+    void failingRowsAnywhereAreNamed();
+    void emptyTargetFails();
+    void progressAndTableFollowTheRun();
+    void cancelEndsRunningRowsOnly();
+    void cancelKillsAConverterThatIgnoresTerminate();
+    void chattyConverterNeitherBlocksNorGrows();
+    void closingTheWindowEndsRunAndProgram();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<CorvaneGUI> m_window;
+    QString m_log;
+    QString m_args;
+
+    QString path(const QString& name) const {
+        return QDir::toNativeSeparators(m_dir->filePath(name));
+    }
+    QString image(const QString& name) const {
+        TestSupport::writeImage(path(name));
+        return path(name);
+    }
+    QString broken(const QString& name) const {
+        TestSupport::writeFile(path(name), "not a picture");
+        return path(name);
+    }
+    void useSwitches(const QString& switches) {
+        G::checkCustom->setChecked(true);
+        G::fieldCustom->setText(switches);
+    }
+    QString cache() const { return QString::fromLocal8Bit(qgetenv("XDG_CACHE_HOME")); }
+};
+
+void TestRun::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_log = m_dir->filePath("events.log");
+    m_args = m_dir->filePath("args.log");
+    qputenv("CORVANE_FAKE_IMF_COPY_EVENTS", m_log.toLocal8Bit());
+    qputenv("CORVANE_FAKE_IMF_COPY_LOG", m_args.toLocal8Bit());
+    m_window = TestSupport::makeWindow();
+    G::system = 1;
+    G::fieldImfCopy->setText(TestSupport::fakeConverter());
+}
+
+void TestRun::cleanup() {
+    QVERIFY(TestSupport::finishRun());
+    m_window.reset();
+    qunsetenv("CORVANE_FAKE_IMF_COPY_EVENTS");
+    qunsetenv("CORVANE_FAKE_IMF_COPY_LOG");
+    m_dir.reset();
+}
+
+void TestRun::severalAtOnceGiveTheSameVerdicts() {
+    useSwitches("--sleep-ms 300");
+    G::addImageRows({image("a.png"), broken("b.png"), image("c.png"), image("d.png"),
+                     broken("e.png"), image("f.png")});
+    const QStringList expected{"Converted", "Failed", "Converted",
+                               "Converted", "Failed", "Converted"};
+
+    setConversionsAtOnce(1);
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    QCOMPARE(statuses(), expected);
+    QCOMPARE(maxOverlap(events(m_log)), 1);
+    // One after the other, in table order.
+    const QList<QByteArray> argLines = TestSupport::readAll(m_args).split('\n');
+    for (int i = 0; i < 6; ++i)
+        QVERIFY(QByteArray::fromPercentEncoding(argLines[i])
+                    .contains(QString("/%1.png").arg(QChar('a' + i)).toUtf8()));
+
+    for (int i = 0; i < 6; ++i) {
+        G::model->setProcess(i, true);
+        G::model->setStatus(i, Status::Unprocessed);
+    }
+    QFile::remove(m_log);
+    setConversionsAtOnce(3);
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    QCOMPARE(statuses(), expected);
+    QCOMPARE(maxOverlap(events(m_log)), 3);
+    QCOMPARE(ticks(), QList<bool>({false, true, false, false, true, false}));
+    QCOMPARE(scriptsUnder(cache()), QStringList());
+}
+
+void TestRun::failingRowsAnywhereAreNamed() {
+    G::addImageRows({broken("first.png"), image("b.png"), broken("middle.png"), image("d.png"),
+                     broken("last.png")});
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    QCOMPARE(statuses(), QStringList({"Failed", "Converted", "Failed", "Converted", "Failed"}));
+    QCOMPARE(ticks(), QList<bool>({true, false, true, false, true}));
+
+    QCOMPARE(T::messages().size(), size_t(1));
+    const T::Message& box = T::messages().back();
+    QCOMPARE(box.kind, Kind::Error);
+    QCOMPARE(box.title, "Corvane");
+    QCOMPARE(box.text, "Error Processing Files. Code: 01");
+    // The details name each failed row, in table order, with the converter's words.
+    const QStringList names{"first.png", "middle.png", "last.png"};
+    qsizetype at = -1;
+    for (const QString& name : names) {
+        const qsizetype found = box.details.indexOf(path(name) + "\n");
+        QVERIFY2(found > at, qPrintable(box.details));
+        at = found;
+    }
+    QCOMPARE(box.details.count("imf_copy: cannot read image"), 3);
+    QVERIFY(!box.details.contains("b.png") && !box.details.contains("d.png"));
+
+    // A failed row tells why on its Status cell; a converted one says nothing.
+    const QModelIndex failed = G::model->index(2, JobTableModel::StatusColumn);
+    QVERIFY(failed.data(Qt::ToolTipRole).toString().contains("imf_copy: cannot read image"));
+    QVERIFY(!G::model->index(1, JobTableModel::StatusColumn).data(Qt::ToolTipRole).isValid());
+
+    // Mended rows that run again lose their failure.
+    TestSupport::writeImage(path("middle.png"));
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    QCOMPARE(G::model->row(2).status, "Converted");
+    QVERIFY(G::model->row(2).failureReport.isEmpty());
+}
+
+void TestRun::emptyTargetFails() {
+    useSwitches("--empty-output");
+    G::addImageRows({image("a.png"), image("b.png")});
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    QCOMPARE(statuses(), QStringList({"Failed", "Failed"}));
+    QVERIFY(QFile::exists(path("a.map")) && QFileInfo(path("a.map")).size() == 0);
+    const T::Message& box = T::messages().back();
+    QCOMPARE(box.text, "Error Processing Files");
+    // It printed nothing, so its exit values explain it.
+    QVERIFY2(box.details.contains("the script exited with 0, but the .map file is missing"),
+             qPrintable(box.details));
+}
+
+void TestRun::progressAndTableFollowTheRun() {
+    useSwitches("--sleep-ms 700");
+    setConversionsAtOnce(1);
+    G::addImageRows({image("one.png"), image("two.png"), image("wood_albedo.png")});
+    G::processImages();
+    RunController* run = RunController::active();
+    QVERIFY(run);
+    QProgressDialog* dialog = run->progressDialog();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->windowTitle(), "Corvane");
+    QVERIFY(!G::frame->centralWidget()->isEnabled());
+    QVERIFY(!G::menuEdit->isEnabled());
+    G::processImages(); // a second press while running starts nothing
+    QCOMPARE(RunController::active(), run);
+
+    // The first row ends while the others still wait: the table shows it at once.
+    QTRY_COMPARE_WITH_TIMEOUT(G::model->row(0).status, QString("Converted"), 10000);
+    QCOMPARE(G::model->row(2).status, "Unprocessed");
+    QTRY_VERIFY_WITH_TIMEOUT(dialog->isVisible(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(dialog->labelText().startsWith("Converting 3 of 3: wood_albedo.png"),
+                             10000);
+    QVERIFY(dialog->labelText().contains("left"));
+    QCOMPARE(G::model->row(2).status, "Converting");
+    QCOMPARE(dialog->value(), 2);
+    QVERIFY(TestSupport::finishRun());
+    QVERIFY(G::frame->centralWidget()->isEnabled() && G::menuEdit->isEnabled());
+    QCOMPARE(T::messages().back().text, "Processed Successfully");
+    QCOMPARE(T::messages().back().kind, Kind::Information);
+}
+
+void TestRun::cancelEndsRunningRowsOnly() {
+    useSwitches("--sleep-ms 20000");
+    setConversionsAtOnce(2);
+    QStringList sources;
+    for (const char* name : {"a.png", "b.png", "c.png", "d.png", "e.png"})
+        sources << image(name);
+    G::addImageRows(sources);
+    G::model->setStatus(3, Status::Failed); // an earlier run's verdict stays
+
+    for (bool byClosing : {false, true}) {
+        QFile::remove(m_log);
+        G::processImages();
+        QVERIFY(RunController::active());
+        QTRY_COMPARE_WITH_TIMEOUT(startedPids(m_log).size(), 2, 10000);
+        QProgressDialog* dialog = RunController::active()->progressDialog();
+        if (byClosing) {
+            dialog->close();
+        } else {
+            QPushButton* cancel = cancelButton(dialog);
+            QVERIFY(cancel);
+            QTest::mouseClick(cancel, Qt::LeftButton);
+        }
+        QVERIFY(TestSupport::finishRun(10000));
+
+        QCOMPARE(statuses(),
+                 QStringList({"Failed", "Failed", "Unprocessed", "Failed", "Unprocessed"}));
+        QCOMPARE(ticks(), QList<bool>(5, true));
+        for (qint64 pid : startedPids(m_log))
+            QVERIFY2(!processRunning(pid), qPrintable(QString::number(pid)));
+        QCOMPARE(scriptsUnder(cache()), QStringList());
+        const T::Message& box = T::messages().back();
+        QCOMPARE(box.kind, Kind::Warning);
+        QCOMPARE(box.title, "Corvane");
+        QCOMPARE(box.text, "Processing Cancelled\n\n0 converted, 5 not converted.");
+        QVERIFY(G::frame->centralWidget()->isEnabled());
+        G::model->setStatus(0, Status::Unprocessed);
+        G::model->setStatus(1, Status::Unprocessed);
+    }
+}
+
+void TestRun::cancelKillsAConverterThatIgnoresTerminate() {
+    useSwitches("--ignore-term --sleep-ms 60000");
+    G::addImageRows({image("stuck.png")});
+    G::processImages();
+    QTRY_COMPARE_WITH_TIMEOUT(startedPids(m_log).size(), 1, 10000);
+    const qint64 pid = startedPids(m_log).first();
+    RunController::active()->cancel();
+    QVERIFY(processRunning(pid)); // the polite request alone does not end it
+    QVERIFY(TestSupport::finishRun(8000));
+    QVERIFY(!processRunning(pid));
+    QCOMPARE(statuses(), QStringList{"Failed"});
+}
+
+void TestRun::chattyConverterNeitherBlocksNorGrows() {
+    // Megabytes on both channels: one run succeeds, one fails and keeps only
+    // the end of what it printed.
+    G::addImageRows({image("ok.png")});
+    useSwitches("--spew-bytes 6000000");
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    QCOMPARE(statuses(), QStringList{"Converted"});
+
+    G::model->setProcess(0, true);
+    useSwitches("--spew-bytes 6000000 --exit-code 3");
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    const JobRow& row = G::model->row(0);
+    QCOMPARE(row.status, "Failed");
+    QVERIFY(row.failureReport.size() <= 4096);
+    QVERIFY(row.failureReport.endsWith("imf_copy: failing with exit code 3 as asked"));
+    QCOMPARE(T::messages().back().text, "Error Processing Files. Code: 03");
+}
+
+void TestRun::closingTheWindowEndsRunAndProgram() {
+    useSwitches("--ignore-term --sleep-ms 60000");
+    G::addImageRows({image("a.png"), image("b.png")});
+    for (bool byMenu : {false, true}) {
+        QFile::remove(m_log);
+        G::processImages();
+        QTRY_VERIFY_WITH_TIMEOUT(!startedPids(m_log).isEmpty(), 10000);
+        QTimer::singleShot(0, [byMenu] {
+            if (byMenu)
+                G::itemExit->trigger();
+            else
+                G::frame->close();
+        });
+        QTimer timeout;
+        timeout.callOnTimeout([] { QCoreApplication::exit(99); });
+        timeout.start(10000);
+        QCOMPARE(QCoreApplication::exec(), 0); // the program's own loop ends, with 0
+        QVERIFY(!RunController::active());
+        for (qint64 pid : startedPids(m_log))
+            QVERIFY(!processRunning(pid));
+        QVERIFY(T::messages().empty()); // the program ends: no box
+        QCOMPARE(scriptsUnder(cache()), QStringList());
+    }
+}
+
+QTEST_MAIN(TestRun)
+#include "test_run.moc"
