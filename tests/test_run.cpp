@@ -2,8 +2,10 @@
 // once, live progress, Cancel, and a converter that misbehaves.
 #include "app/CorvaneGUI.h"
 #include "app/Dialogs.h"
+#include "app/QuitOnSignal.h"
 #include "app/RunController.h"
 #include "joblist/JobTableModel.h"
+#include "joblist/customTable.h"
 #include "testsupport/TestSupport.h"
 
 #include <QAction>
@@ -20,6 +22,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <csignal>
 
 namespace {
 using G = CorvaneGUI;
@@ -264,8 +267,13 @@ void TestRun::progressAndTableFollowTheRun() {
     QProgressDialog* dialog = run->progressDialog();
     QVERIFY(dialog);
     QCOMPARE(dialog->windowTitle(), "Corvane");
-    QVERIFY(!G::frame->centralWidget()->isEnabled());
+    // Nothing can change the table or the options, but the table still scrolls.
+    QVERIFY(!G::panelSettings->isEnabled() && !G::buttonAddImages->isEnabled() &&
+            !G::buttonReset->isEnabled() && !G::buttonProcess->isEnabled());
     QVERIFY(!G::menuEdit->isEnabled());
+    QVERIFY(G::table->isEnabled());
+    QVERIFY(!G::model->setData(G::model->index(1, 0), Qt::Unchecked, Qt::CheckStateRole));
+    QVERIFY(G::model->row(1).process);
     G::processImages(); // a second press while running starts nothing
     QCOMPARE(RunController::active(), run);
 
@@ -279,7 +287,9 @@ void TestRun::progressAndTableFollowTheRun() {
     QCOMPARE(G::model->row(2).status, "Converting");
     QCOMPARE(dialog->value(), 2);
     QVERIFY(TestSupport::finishRun());
-    QVERIFY(G::frame->centralWidget()->isEnabled() && G::menuEdit->isEnabled());
+    QVERIFY(G::panelSettings->isEnabled() && G::buttonProcess->isEnabled() &&
+            G::menuEdit->isEnabled());
+    QVERIFY(G::model->setData(G::model->index(1, 0), Qt::Checked, Qt::CheckStateRole));
     QCOMPARE(T::messages().back().text, "Processed Successfully");
     QCOMPARE(T::messages().back().kind, Kind::Information);
 }
@@ -318,7 +328,7 @@ void TestRun::cancelEndsRunningRowsOnly() {
         QCOMPARE(box.kind, Kind::Warning);
         QCOMPARE(box.title, "Corvane");
         QCOMPARE(box.text, "Processing Cancelled\n\n0 converted, 5 not converted.");
-        QVERIFY(G::frame->centralWidget()->isEnabled());
+        QVERIFY(G::panelAdd->isEnabled());
         G::model->setStatus(0, Status::Unprocessed);
         G::model->setStatus(1, Status::Unprocessed);
     }
@@ -360,15 +370,18 @@ void TestRun::chattyConverterNeitherBlocksNorGrows() {
 void TestRun::closingTheWindowEndsRunAndProgram() {
     useSwitches("--ignore-term --sleep-ms 60000");
     G::addImageRows({image("a.png"), image("b.png")});
-    for (bool byMenu : {false, true}) {
+    quitOnTerminationSignals();
+    for (const char* how : {"close", "menu", "signal"}) {
         QFile::remove(m_log);
         G::processImages();
         QTRY_VERIFY_WITH_TIMEOUT(!startedPids(m_log).isEmpty(), 10000);
-        QTimer::singleShot(0, [byMenu] {
-            if (byMenu)
+        QTimer::singleShot(0, [how] {
+            if (how == QLatin1String("menu"))
                 G::itemExit->trigger();
-            else
+            else if (how == QLatin1String("close"))
                 G::frame->close();
+            else
+                ::raise(SIGTERM); // a logout or a kill
         });
         QTimer timeout;
         timeout.callOnTimeout([] { QCoreApplication::exit(99); });

@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QPushButton>
 #include <QProgressDialog>
 
 #include <algorithm>
@@ -85,15 +86,20 @@ RunController::~RunController() {
 }
 
 void RunController::lockWindow(bool locked) {
-    // The window stays alive (it repaints, moves and resizes, and closing it
-    // ends the run), but nothing in it can change the table during the run.
+    // The window stays alive: it repaints, moves and resizes, the table still
+    // scrolls so the user can watch it fill in, and closing the window ends
+    // the run. But nothing in it can change the table or the options.
     CorvaneGUI* window = CorvaneGUI::frame;
     if (!window)
         return;
-    if (QWidget* central = window->centralWidget())
-        central->setEnabled(!locked);
-    if (CorvaneGUI::menuEdit)
-        CorvaneGUI::menuEdit->setEnabled(!locked);
+    CorvaneGUI::model->setLocked(locked);
+    for (QWidget* widget :
+         {CorvaneGUI::panelAdd, CorvaneGUI::panelSettings,
+          static_cast<QWidget*>(CorvaneGUI::buttonRemoveSelected),
+          static_cast<QWidget*>(CorvaneGUI::buttonRemoveConverted),
+          static_cast<QWidget*>(CorvaneGUI::buttonReset)})
+        widget->setEnabled(!locked);
+    CorvaneGUI::menuEdit->setEnabled(!locked);
     if (locked)
         window->installEventFilter(this);
     else
@@ -181,10 +187,10 @@ void RunController::queueFinished(bool cancelled) {
     m_refresh.stop();
     refresh();
     m_queue.reset(); // the private folder and every script go with it
+    // Gone before the box: hidden only, its own timer could show it again.
     if (m_dialog) {
         m_dialog->disconnect(this);
-        m_dialog->hide();
-        m_dialog->deleteLater();
+        delete m_dialog.data();
     }
     lockWindow(false);
     s_active = nullptr;

@@ -1,4 +1,5 @@
 #include "app/CorvaneGUI.h"
+#include "app/QuitOnSignal.h"
 #include "app/Startup.h"
 #include "theme/Look.h"
 
@@ -11,6 +12,7 @@ int main(int argc, char* argv[]) {
     Look::rememberSystemLook();
     CorvaneGUI window;
     showMainWindow(window);
+    quitOnTerminationSignals();
     startAttribCommand();
     return application.exec();
 }

@@ -51,7 +51,7 @@ bool JobTableModel::setData(const QModelIndex& index, const QVariant& value, int
     // Only the tick is editable by the user; the other columns are written by
     // the program through the typed setters.
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid) ||
-        index.column() != ProcessColumn)
+        index.column() != ProcessColumn || m_locked)
         return false;
     bool process = false;
     if (role == Qt::CheckStateRole)
@@ -75,7 +75,7 @@ Qt::ItemFlags JobTableModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (index.column() == ProcessColumn)
+    if (index.column() == ProcessColumn && !m_locked)
         f |= Qt::ItemIsUserCheckable;
     return f;
 }
@@ -87,6 +87,14 @@ bool JobTableModel::removeRows(int row, int count, const QModelIndex& parent) {
     m_rows.erase(m_rows.begin() + row, m_rows.begin() + row + count);
     endRemoveRows();
     return true;
+}
+
+void JobTableModel::setLocked(bool locked) {
+    if (locked == m_locked)
+        return;
+    m_locked = locked;
+    if (!m_rows.empty())
+        announceRows(0, rowCount() - 1, ProcessColumn, ProcessColumn); // the flags changed
 }
 
 void JobTableModel::appendRow(JobRow row) {

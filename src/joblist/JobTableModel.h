@@ -29,6 +29,10 @@ public:
     const std::vector<JobRow>& rows() const { return m_rows; }
     const JobRow& row(int index) const { return m_rows[static_cast<size_t>(index)]; }
 
+    // While a run uses the rows, the user cannot tick or untick them.
+    void setLocked(bool locked);
+    bool isLocked() const { return m_locked; }
+
     void appendRow(JobRow row);
     void appendRows(std::vector<JobRow> rows);
     void clear();
@@ -58,4 +62,5 @@ private:
     void announceRows(int first, int last, int firstColumn, int lastColumn);
 
     std::vector<JobRow> m_rows;
+    bool m_locked = false;
 };
