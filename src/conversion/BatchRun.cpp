@@ -51,7 +51,7 @@ BatchRunResult runBatch(int system, const std::vector<BatchJob>& jobs) {
     commands.reserve(static_cast<qsizetype>(jobs.size()));
     for (const BatchJob& job : jobs)
         commands << job.command;
-    if (!writeRunScript(scriptPath, scriptBytes(runScriptLines(system, commands))))
+    if (!writeRunScript(scriptPath, scriptBytes(system, runScriptLines(system, commands))))
         return result;
 
     std::vector<std::optional<QDateTime>> before;
