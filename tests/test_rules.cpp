@@ -284,7 +284,7 @@ void TestRules::bashLineHandsOddNamesToTheConverterExactly() {
     const QString script = dir.filePath("run.sh");
     QFile file(script);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(scriptBytes(lines));
+    file.write(scriptBytes(TargetSystem::Mac, lines));
     file.close();
 
     QProcess bash;
@@ -323,8 +323,8 @@ void TestRules::scriptFrames() {
     QCOMPARE(batch.mid(6), QStringList({"@echo.", "@echo Processing completed", "@pause"}));
     QCOMPARE(exportScriptLines(TargetSystem::Windows, "1.0", {}).size(), 8);
     // Every line, the last too, ends with the host's line end.
-    QCOMPARE(scriptBytes({"a", "b"}), QByteArray("a") + hostLineSeparator().toLatin1() + "b" +
-                                          hostLineSeparator().toLatin1());
+    const QByteArray end = hostLineSeparator().toLatin1();
+    QCOMPARE(scriptBytes(TargetSystem::Mac, {"a", "b"}), "a" + end + "b" + end);
     QCOMPARE(runScriptName(TargetSystem::Mac), "temp.sh");
     QCOMPARE(runScriptName(TargetSystem::Windows), "temp.bat");
 }

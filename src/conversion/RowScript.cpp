@@ -16,7 +16,7 @@ QByteArray rowScriptBytes(int system, const QString& command) {
     QStringList commands;
     if (!command.isNull())
         commands << command;
-    return scriptBytes(runScriptLines(system, commands));
+    return scriptBytes(system, runScriptLines(system, commands));
 }
 
 QString rowScriptName(int system, int job) {

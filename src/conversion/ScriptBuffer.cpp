@@ -11,24 +11,24 @@
 #endif
 
 namespace {
-QStringConverter::Encoding hostEncoding() {
-#ifdef Q_OS_WIN
-    return QStringConverter::System;
-#else
-    return QStringConverter::Utf8; // what Qt uses for the local 8-bit encoding here
-#endif
+// No encoding here needs more than three bytes for one UTF-16 unit.
+constexpr qsizetype maxBytes(qsizetype chars) {
+    static_assert(BatchCodePage::maxBytes(1) <= 3);
+    return 3 * chars;
 }
 } // namespace
 
-ScriptBuffer::ScriptBuffer(qsizetype expectedChars)
-    : m_encoder(hostEncoding())
+ScriptBuffer::ScriptBuffer(ScriptEncoding encoding, qsizetype expectedChars)
+    : m_utf8(QStringConverter::Utf8)
     , m_separator(hostLineSeparator()) {
+    if (encoding == ScriptEncoding::CodePage)
+        m_codePage.emplace();
     if (expectedChars > 0)
-        m_bytes.resize(m_encoder.requiredSpace(expectedChars));
+        m_bytes.resize(maxBytes(expectedChars));
 }
 
 char* ScriptBuffer::reserveFor(qsizetype chars) {
-    const qsizetype needed = m_used + m_encoder.requiredSpace(chars);
+    const qsizetype needed = m_used + maxBytes(chars);
     if (needed > m_bytes.size())
         m_bytes.resize(std::max(needed, 2 * m_bytes.size())); // the new bytes stay untouched
     return m_bytes.data() + m_used;
@@ -60,12 +60,32 @@ static qsizetype copyAscii(const char16_t* text, qsizetype size, char* out) {
     return i;
 }
 
+// Hands only the runs of non-ASCII characters to the code page and copies the
+// ASCII between them: the IBM tables Qt reaches swap a few control characters
+// (0x1A, 0x1C, 0x7F) that Windows' own code pages leave alone.
+char* ScriptBuffer::appendToCodePage(char* out, QStringView text) {
+    const char16_t* chars = text.utf16();
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size;) {
+        qsizetype end = i;
+        while (end < size && chars[end] >= 0x80)
+            ++end;
+        out = m_codePage->encode(text.sliced(i, end - i), out);
+        const qsizetype ascii = copyAscii(chars + end, size - end, out);
+        out += ascii;
+        i = end + ascii;
+    }
+    return out;
+}
+
 ScriptBuffer& ScriptBuffer::operator+=(QStringView text) {
     char* out = reserveFor(text.size());
     const qsizetype ascii = copyAscii(text.utf16(), text.size(), out);
     out += ascii;
-    if (ascii < text.size())
-        out = m_encoder.appendToBuffer(out, text.mid(ascii));
+    if (ascii < text.size()) {
+        const QStringView rest = text.sliced(ascii);
+        out = m_codePage ? appendToCodePage(out, rest) : m_utf8.appendToBuffer(out, rest);
+    }
     m_used = out - m_bytes.constData();
     return *this;
 }

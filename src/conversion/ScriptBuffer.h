@@ -1,17 +1,25 @@
 #pragma once
 
+#include "conversion/BatchCodePage.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringEncoder>
 
+#include <optional>
+
 class QIODevice;
 
+// The bytes a script is written in: UTF-8, or the code page batch files are
+// read in (see BatchCodePage).
+enum class ScriptEncoding { Utf8, CodePage };
+
 // Builds a script's bytes line by line, each line followed by the host's line
-// end and encoded as the host expects, without an intermediate copy of the
-// whole text: exported scripts may hold a hundred thousand lines.
+// end, without an intermediate copy of the whole text: exported scripts may
+// hold a hundred thousand lines.
 class ScriptBuffer {
 public:
-    explicit ScriptBuffer(qsizetype expectedChars = 0);
+    explicit ScriptBuffer(ScriptEncoding encoding, qsizetype expectedChars = 0);
 
     void addLine(QStringView line);
     // Pieces of a line; endLine() closes it with the line end.
@@ -27,8 +35,10 @@ public:
 
 private:
     char* reserveFor(qsizetype chars);
+    char* appendToCodePage(char* out, QStringView text);
 
-    QStringEncoder m_encoder;
+    QStringEncoder m_utf8;
+    std::optional<BatchCodePage> m_codePage; // set when the script goes in the code page
     QString m_separator;
     QByteArray m_bytes;
     qsizetype m_used = 0;

@@ -23,11 +23,26 @@ QString makerWebHost() {
     return QStringLiteral("www.quillmere-software.example");
 }
 
-QByteArray scriptBytes(const QStringList& lines) {
+bool isBatchFlavour(int system) {
+    return system != TargetSystem::Mac;
+}
+
+QString utf8BatchLine() {
+    return QStringLiteral("@chcp 65001 >nul");
+}
+
+QByteArray scriptBytes(int system, const QStringList& lines) {
+    const bool batch = isBatchFlavour(system);
+    bool inCodePage = batch;
     qsizetype size = 0;
-    for (const QString& line : lines)
+    const BatchCodePage codePage;
+    for (const QString& line : lines) {
         size += line.size() + 2;
-    ScriptBuffer buffer(size);
+        inCodePage = inCodePage && codePage.holds(line);
+    }
+    ScriptBuffer buffer(inCodePage ? ScriptEncoding::CodePage : ScriptEncoding::Utf8, size + 20);
+    if (batch && !inCodePage)
+        buffer.addLine(utf8BatchLine());
     for (const QString& line : lines)
         buffer.addLine(line);
     return buffer.take();

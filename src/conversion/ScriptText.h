@@ -10,8 +10,18 @@ QString hostLineSeparator();
 // The maker's web host, named in exported batch files and the Help menu.
 QString makerWebHost();
 
-// Lines joined with the host line end after every line, in the host encoding.
-QByteArray scriptBytes(const QStringList& lines);
+// Whether scripts of a target system are batch files (else bash scripts).
+bool isBatchFlavour(int system);
+
+// The line a batch file in UTF-8 opens with, so that the interpreter reads the
+// rest of it as UTF-8.
+QString utf8BatchLine();
+
+// A script's lines, each followed by the host line end, in the bytes its
+// interpreter reads: bash scripts in UTF-8; batch files in the batch code page,
+// or, when a line holds a character that page lacks, in UTF-8 behind
+// utf8BatchLine().
+QByteArray scriptBytes(int system, const QStringList& lines);
 
 // The temporary script of a batch run: the bash header for the Mac flavour,
 // then the converter lines.

@@ -2,6 +2,9 @@
 
 #include "conversion/ScriptBuffer.h"
 #include "conversion/ScriptText.h"
+#include "joblist/TargetPaths.h"
+
+#include <algorithm>
 
 namespace {
 // Composes the lines of one batch: the settings are read and the converter
@@ -23,12 +26,35 @@ public:
         appendConverterCommand(out, m_prefix, row.image, target, m_settings.system);
     }
 
+    // Whether the code page holds every character of every ticked row's line;
+    // what quoting adds is ASCII. One pass over the texts, before anything is
+    // written, since the answer decides the script's first line.
+    bool heldBy(const BatchCodePage& codePage, const std::vector<JobRow>& rows) const {
+        if (!codePage.holds(m_prefix) ||
+            (!m_settings.sameDirectory && !codePage.holds(m_settings.outputDirectory)))
+            return false;
+        for (const JobRow& row : rows) {
+            if (row.process && (!codePage.holds(row.image) || !codePage.holds(ownTarget(row))))
+                return false;
+        }
+        return true;
+    }
+
     qsizetype estimate(const JobRow& row) const {
         return m_prefix.size() + row.image.size() + row.newImage.size() +
                m_settings.outputDirectory.size() + 8;
     }
 
 private:
+    // What a line's target takes from the row: all of it, or from its last
+    // separator on after the output directory.
+    QStringView ownTarget(const JobRow& row) const {
+        if (m_settings.sameDirectory)
+            return row.newImage;
+        return QStringView(row.newImage)
+            .sliced(std::max<qsizetype>(lastSeparator(row.newImage), 0));
+    }
+
     const CommandSettings& m_settings;
     QString m_prefix;
 };
@@ -58,8 +84,20 @@ bool writeExportScript(QIODevice& device, const std::vector<JobRow>& rows,
                        const CommandSettings& settings, const QString& version) {
     constexpr qsizetype chunk = 256 * 1024;
     const LineComposer composer(settings);
-    ScriptBuffer buffer(chunk + 4096);
-    for (const QString& line : exportScriptHeader(settings.system, version))
+    const QStringList header = exportScriptHeader(settings.system, version);
+    const QStringList footer = exportScriptFooter(settings.system);
+    const bool batch = isBatchFlavour(settings.system);
+    const BatchCodePage codePage;
+    const auto holds = [&](const QStringList& lines) {
+        return std::all_of(lines.begin(), lines.end(),
+                           [&](const QString& line) { return codePage.holds(line); });
+    };
+    const bool inCodePage =
+        batch && holds(header) && holds(footer) && composer.heldBy(codePage, rows);
+    ScriptBuffer buffer(inCodePage ? ScriptEncoding::CodePage : ScriptEncoding::Utf8, chunk + 4096);
+    if (batch && !inCodePage)
+        buffer.addLine(utf8BatchLine());
+    for (const QString& line : header)
         buffer.addLine(line);
     for (const JobRow& row : rows) {
         if (!row.process)
@@ -72,7 +110,7 @@ bool writeExportScript(QIODevice& device, const std::vector<JobRow>& rows,
         if (buffer.size() >= chunk && !buffer.flushTo(device))
             return false;
     }
-    for (const QString& footer : exportScriptFooter(settings.system))
-        buffer.addLine(footer);
+    for (const QString& line : footer)
+        buffer.addLine(line);
     return buffer.flushTo(device);
 }

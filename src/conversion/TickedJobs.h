@@ -29,7 +29,7 @@ std::optional<TickedJobs> tickedJobs(const std::vector<JobRow>& rows,
                                      const CommandSettings& settings);
 
 // Writes an exported script for the ticked rows to `device`, in the host's
-// line ends and encoding, a piece at a time; false when a row's target cannot
-// be placed or the device refuses a write.
+// line ends and the bytes scriptBytes() would give, a piece at a time; false
+// when a row's target cannot be placed or the device refuses a write.
 bool writeExportScript(QIODevice& device, const std::vector<JobRow>& rows,
                        const CommandSettings& settings, const QString& version);

@@ -1,0 +1,116 @@
+#include "conversion/BatchCodePage.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#else
+#include <QByteArray>
+#include <QStringDecoder>
+
+#include <bitset>
+#endif
+
+namespace {
+// How many leading characters of `text` are ASCII, which every code page
+// holds; paths are mostly ASCII, so this is nearly all a check costs.
+qsizetype asciiLength(QStringView text) {
+    const char16_t* chars = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    const __m128i high = _mm_set1_epi16(static_cast<short>(0xff80));
+    for (; i + 16 <= size; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars + i + 8));
+        const __m128i outside = _mm_and_si128(_mm_or_si128(a, b), high);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(outside, _mm_setzero_si128())) != 0xffff)
+            break;
+    }
+#endif
+    while (i < size && chars[i] < 0x80)
+        ++i;
+    return i;
+}
+
+#ifndef Q_OS_WIN
+constexpr char codePageName[] = "IBM850";
+
+// The characters the code page has a byte for, taken from Qt's own decoder so
+// that the table and the encoder agree; ASCII only when ICU lacks the page.
+const std::bitset<0x10000>& heldCharacters() {
+    static const std::bitset<0x10000> held = [] {
+        std::bitset<0x10000> set;
+        for (char16_t c = 0; c < 0x80; ++c)
+            set.set(c);
+        QStringDecoder decoder(codePageName);
+        if (!decoder.isValid())
+            return set;
+        QByteArray upper;
+        for (int byte = 0x80; byte < 0x100; ++byte)
+            upper.append(static_cast<char>(byte));
+        const QString chars = decoder.decode(upper);
+        if (decoder.hasError() || chars.size() != upper.size())
+            return set;
+        for (const QChar c : chars)
+            set.set(c.unicode());
+        return set;
+    }();
+    return held;
+}
+#endif
+} // namespace
+
+bool BatchCodePage::holds(QStringView text) const {
+    const qsizetype ascii = asciiLength(text);
+    return ascii == text.size() || holdsAll(text.sliced(ascii));
+}
+
+#ifdef Q_OS_WIN
+// The machine's OEM code page through the two Win32 calls (not built on our
+// Linux machines, so kept this small).
+BatchCodePage::BatchCodePage()
+    : m_codePage(GetOEMCP()) {}
+
+bool BatchCodePage::isValid() const {
+    return true;
+}
+
+bool BatchCodePage::holdsAll(QStringView text) const {
+    if (m_codePage == CP_UTF8)
+        return true;
+    BOOL replaced = FALSE;
+    const auto wide = reinterpret_cast<LPCWCH>(text.utf16());
+    return WideCharToMultiByte(m_codePage, WC_NO_BEST_FIT_CHARS, wide, int(text.size()), nullptr, 0,
+                               nullptr, &replaced) > 0 &&
+           !replaced;
+}
+
+char* BatchCodePage::encode(QStringView text, char* out) {
+    const auto wide = reinterpret_cast<LPCWCH>(text.utf16());
+    return out + WideCharToMultiByte(m_codePage, 0, wide, int(text.size()), out,
+                                     int(maxBytes(text.size())), nullptr, nullptr);
+}
+#else
+BatchCodePage::BatchCodePage()
+    : m_encoder(codePageName) {}
+
+bool BatchCodePage::isValid() const {
+    return m_encoder.isValid() && heldCharacters().count() == 0x100;
+}
+
+bool BatchCodePage::holdsAll(QStringView text) const {
+    const std::bitset<0x10000>& held = heldCharacters();
+    for (const QChar c : text) {
+        if (!held.test(c.unicode()))
+            return false;
+    }
+    return true;
+}
+
+char* BatchCodePage::encode(QStringView text, char* out) {
+    return m_encoder.appendToBuffer(out, text);
+}
+#endif
