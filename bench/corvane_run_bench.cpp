@@ -1,0 +1,193 @@
+// Measures the Process run with real child processes: how it uses the cores,
+// what it costs per row, the memory it keeps, and what the live table and
+// progress dialog cost. Prints a Markdown table; `--quick` runs tiny sizes.
+#include "app/CorvaneGUI.h"
+#include "app/Dialogs.h"
+#include "app/RunController.h"
+#include "joblist/JobTableModel.h"
+#include "theme/Look.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+using G = CorvaneGUI;
+QTextStream out(stdout);
+
+struct Settings {
+    int runs = 3;
+    int burnMs = 1000;
+    int overheadRows = 1000;
+    int bigRows = 100000;
+    int failingRows = 20000;
+};
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void row(const QString& what, const QString& value) {
+    out << "| " << what << " | " << value << " |" << Qt::endl;
+}
+
+QString number(double value, int decimals = 1) {
+    return QString::number(value, 'f', decimals);
+}
+
+double statusMb(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').first().toDouble() / 1024;
+    }
+    return -1;
+}
+
+// Starts the peak resident memory afresh (Linux: VmHWM).
+void resetPeak() {
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+
+void fillRows(const QString& folder, int count, bool realImages) {
+    QStringList paths;
+    paths.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const QString path = QStringLiteral("%1/texture_%2.png").arg(folder).arg(i);
+        if (realImages && !QFile::exists(path)) {
+            QImage image(64, 64, QImage::Format_RGB32);
+            image.fill(Qt::darkCyan);
+            image.save(path);
+        }
+        paths << path;
+    }
+    G::model->clear();
+    G::addImageRows(paths);
+}
+
+// One run of every row; wall time in seconds.
+double runAll(int atOnce, bool live) {
+    G::model->updateAll([](int, JobRow& r) {
+        r.process = true;
+        r.status = Status::Unprocessed;
+    });
+    G::conversionsAtOnce = atOnce;
+    QElapsedTimer clock;
+    clock.start();
+    const std::optional<TickedJobs> ticked = tickedJobs(G::model->rows(), G::commandSettings());
+    RunController::start(*ticked, G::system, atOnce, live);
+    while (RunController::active())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return clock.nsecsElapsed() / 1e9;
+}
+
+void useConverter(const QString& program, const QString& switches) {
+    G::fieldImfCopy->setText(program);
+    G::checkCustom->setChecked(true);
+    G::fieldCustom->setText(switches);
+}
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    Settings s;
+    const QStringList args = application.arguments();
+    if (args.contains(QStringLiteral("--quick")))
+        s = {1, 50, 20, 200, 100};
+    // "--rows N" shortens the long runs for a look at the other figures.
+    if (const qsizetype at = args.indexOf(QStringLiteral("--rows")); at > 0 && at + 1 < args.size())
+        s.bigRows = s.failingRows = args[at + 1].toInt();
+    Dialogs::Testing::enable(); // result boxes are recorded, not shown
+    Look::rememberSystemLook();
+    Look::installThemed();
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        return 1;
+    qputenv("XDG_CACHE_HOME", scratch.filePath(QStringLiteral("cache")).toLocal8Bit());
+    const QString folder = scratch.filePath(QStringLiteral("images"));
+    QDir().mkpath(folder);
+
+    G window;
+    window.resize(700, 800);
+    window.show();
+    QCoreApplication::processEvents();
+    G::system = 1;
+    const int cores = std::max(1, QThread::idealThreadCount());
+    out << "| measurement | result |" << Qt::endl << "|---|---|" << Qt::endl;
+
+    // All cores at work: N = 4 x cores images that each burn T of processor time.
+    const int images = 4 * cores;
+    fillRows(folder, images, true);
+    useConverter(QStringLiteral(FAKE_IMF_COPY), QStringLiteral("--burn-ms %1").arg(s.burnMs));
+    std::vector<double> serial, parallel;
+    for (int i = 0; i < s.runs; ++i) {
+        serial.push_back(runAll(1, true));
+        parallel.push_back(runAll(cores, true));
+    }
+    const double limit = images * s.burnMs / 1000.0 / cores;
+    row(QStringLiteral("%1 images x %2 ms processor time, 1 at once").arg(images).arg(s.burnMs),
+        number(median(serial), 2) + " s");
+    row(QStringLiteral("same, %1 at once (all cores)").arg(cores), number(median(parallel), 2) + " s");
+    row(QStringLiteral("machine's limit N*T/cores"), number(limit, 2) + " s");
+    row(QStringLiteral("all cores / limit"), number(median(parallel) / limit, 3) + " x");
+    row(QStringLiteral("1 at once / all cores"), number(median(serial) / median(parallel), 2) + " x");
+
+    // The run's own cost per row, with a converter that exits at once.
+    fillRows(folder, s.overheadRows, false);
+    useConverter(QStringLiteral(INSTANT_CONVERTER), QString());
+    std::vector<double> perRow;
+    for (int i = 0; i < s.runs; ++i)
+        perRow.push_back(runAll(1, true) * 1000 / s.overheadRows);
+    row(QStringLiteral("cost per row, converter that exits at once, 1 at once (%1 rows)")
+            .arg(s.overheadRows),
+        number(median(perRow), 2) + " ms");
+
+    // A long run: memory and the price of the live table and progress dialog.
+    fillRows(folder, s.bigRows, false);
+    QCoreApplication::processEvents();
+    const double before = statusMb("VmRSS:");
+    resetPeak();
+    const double live = runAll(cores, true);
+    const double peakLive = statusMb("VmHWM:");
+    const double quiet = runAll(cores, false);
+    row(QStringLiteral("%1 rows, %2 at once, live table and progress").arg(s.bigRows).arg(cores),
+        number(live, 1) + " s (" + number(live * 1000 / s.bigRows, 2) + " ms a row)");
+    row(QStringLiteral("same with the window's updates off"),
+        number(quiet, 1) + " s (" + number(quiet * 1000 / s.bigRows, 2) + " ms a row)");
+    row(QStringLiteral("live / off"), number(live / quiet, 3) + " x");
+    row(QStringLiteral("resident memory before the run, %1 rows").arg(s.bigRows),
+        number(before) + " MB");
+    row(QStringLiteral("peak during the run"), number(peakLive) + " MB");
+    row(QStringLiteral("after the run"), number(statusMb("VmRSS:")) + " MB");
+
+    // Failed rows keep their output only up to the run's budget.
+    fillRows(folder, s.failingRows, false);
+    useConverter(QStringLiteral(INSTANT_CONVERTER), QStringLiteral("--fail --print 8000"));
+    const double beforeFailing = statusMb("VmRSS:");
+    resetPeak();
+    runAll(cores, true);
+    qint64 kept = 0;
+    for (const JobRow& r : G::model->rows())
+        kept += r.failureReport.size();
+    row(QStringLiteral("%1 failing rows printing 8 kB each: output kept").arg(s.failingRows),
+        number(kept / 1048576.0) + " MB");
+    row(QStringLiteral("resident memory before / peak / after"),
+        number(beforeFailing) + " / " + number(statusMb("VmHWM:")) + " / " +
+            number(statusMb("VmRSS:")) + " MB");
+    return 0;
+}
