@@ -1,6 +1,6 @@
-// Rerun from the repo root: g++ -std=c++17 -fPIC resources/images/draw_pictures.cpp $(pkg-config
-// --cflags --libs Qt6Gui) -o /tmp/draw_pictures && QT_QPA_PLATFORM=offscreen /tmp/draw_pictures
-// resources/images
+// Rerun from the repo root after changing a picture, and commit what it writes:
+//   cmake --build build --target draw_pictures &&
+//   QT_QPA_PLATFORM=offscreen build/tests/draw_pictures resources/images
 
 #include <QColor>
 #include <QDir>
@@ -137,11 +137,13 @@ void drawEmblem(QPainter& p, const QRectF& box) {
     p.restore();
 }
 
-QImage drawLogo() {
-    QImage img = blank(32, 32);
+// The emblem drawn afresh at each size, so the large desktop icons get crisp
+// edges instead of a scaled-up 32-pixel bitmap.
+QImage drawLogo(int size) {
+    QImage img = blank(size, size);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    drawEmblem(p, QRectF(0, 0, 32, 32));
+    drawEmblem(p, QRectF(0, 0, size, size));
     return img;
 }
 
@@ -426,7 +428,9 @@ int main(int argc, char** argv) {
     QDir().mkpath(out);
 
     bool ok = true;
-    ok &= save(drawLogo(), out, "logo.png");
+    ok &= save(drawLogo(32), out, "logo.png"); // window icon, and the 32-pixel desktop icon
+    for (int size : {48, 64, 128, 256})
+        ok &= save(drawLogo(size), out, QStringLiteral("logo-%1.png").arg(size));
     ok &= save(drawBanner(), out, "banner-corvane.png");
     ok &= save(drawQuillmere(), out, "quillmere.png");
     ok &= save(drawOpenIcon(), out, "iconOpen.png");
