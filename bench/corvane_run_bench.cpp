@@ -4,6 +4,7 @@
 #include "app/CorvaneGUI.h"
 #include "app/Dialogs.h"
 #include "app/RunController.h"
+#include "conversion/UpToDate.h"
 #include "joblist/JobTableModel.h"
 #include "theme/Look.h"
 
@@ -64,15 +65,19 @@ void resetPeak() {
         refs.write("5");
 }
 
-void fillRows(const QString& folder, int count, bool realImages) {
+enum class Sources { None, Empty, Images };
+
+void fillRows(const QString& folder, int count, Sources sources) {
     QStringList paths;
     paths.reserve(count);
     for (int i = 0; i < count; ++i) {
         const QString path = QStringLiteral("%1/texture_%2.png").arg(folder).arg(i);
-        if (realImages && !QFile::exists(path)) {
+        if (sources == Sources::Images && !QFile::exists(path)) {
             QImage image(64, 64, QImage::Format_RGB32);
             image.fill(Qt::darkCyan);
             image.save(path);
+        } else if (sources == Sources::Empty) {
+            QFile(path).open(QIODevice::WriteOnly);
         }
         paths << path;
     }
@@ -90,7 +95,7 @@ double runAll(int atOnce, bool live) {
     QElapsedTimer clock;
     clock.start();
     const std::optional<TickedJobs> ticked = tickedJobs(G::model->rows(), G::commandSettings());
-    RunController::start(*ticked, G::system, atOnce, live);
+    RunController::start(*ticked, G::system, atOnce, {}, live);
     while (RunController::active())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     return clock.nsecsElapsed() / 1e9;
@@ -132,7 +137,7 @@ int main(int argc, char* argv[]) {
 
     // All cores at work: N = 4 x cores images that each burn T of processor time.
     const int images = 4 * cores;
-    fillRows(folder, images, true);
+    fillRows(folder, images, Sources::Images);
     useConverter(QStringLiteral(FAKE_IMF_COPY), QStringLiteral("--burn-ms %1").arg(s.burnMs));
     std::vector<double> serial, parallel;
     for (int i = 0; i < s.runs; ++i) {
@@ -142,13 +147,15 @@ int main(int argc, char* argv[]) {
     const double limit = images * s.burnMs / 1000.0 / cores;
     row(QStringLiteral("%1 images x %2 ms processor time, 1 at once").arg(images).arg(s.burnMs),
         number(median(serial), 2) + " s");
-    row(QStringLiteral("same, %1 at once (all cores)").arg(cores), number(median(parallel), 2) + " s");
+    row(QStringLiteral("same, %1 at once (all cores)").arg(cores),
+        number(median(parallel), 2) + " s");
     row(QStringLiteral("machine's limit N*T/cores"), number(limit, 2) + " s");
     row(QStringLiteral("all cores / limit"), number(median(parallel) / limit, 3) + " x");
-    row(QStringLiteral("1 at once / all cores"), number(median(serial) / median(parallel), 2) + " x");
+    row(QStringLiteral("1 at once / all cores"),
+        number(median(serial) / median(parallel), 2) + " x");
 
     // The run's own cost per row, with a converter that exits at once.
-    fillRows(folder, s.overheadRows, false);
+    fillRows(folder, s.overheadRows, Sources::None);
     useConverter(QStringLiteral(INSTANT_CONVERTER), QString());
     std::vector<double> perRow;
     for (int i = 0; i < s.runs; ++i)
@@ -158,8 +165,19 @@ int main(int argc, char* argv[]) {
         number(median(perRow), 2) + " ms");
 
     // A long run: memory and the price of the live table and progress dialog.
-    fillRows(folder, s.bigRows, false);
+    const QString bigFolder = scratch.filePath(QStringLiteral("big"));
+    QDir().mkpath(bigFolder);
+    fillRows(bigFolder, s.bigRows, Sources::Empty);
     QCoreApplication::processEvents();
+    const auto upToDateCheckMs = [] {
+        G::model->updateAll([](int, JobRow& r) { r.process = true; });
+        std::optional<TickedJobs> ticked = tickedJobs(G::model->rows(), G::commandSettings());
+        QElapsedTimer clock;
+        clock.start();
+        const std::vector<int> skipped = takeUpToDate(*ticked);
+        return std::pair(clock.nsecsElapsed() / 1e6, skipped.size());
+    };
+    const auto [noTargetsMs, noneSkipped] = upToDateCheckMs();
     const double before = statusMb("VmRSS:");
     resetPeak();
     const double live = runAll(cores, true);
@@ -170,13 +188,22 @@ int main(int argc, char* argv[]) {
     row(QStringLiteral("same with the window's updates off"),
         number(quiet, 1) + " s (" + number(quiet * 1000 / s.bigRows, 2) + " ms a row)");
     row(QStringLiteral("live / off"), number(live / quiet, 3) + " x");
+    const auto [upToDateMs, allSkipped] = upToDateCheckMs();
+    row(QStringLiteral("up-to-date check, %1 rows, no target written yet (%2 skipped)")
+            .arg(s.bigRows)
+            .arg(noneSkipped),
+        number(noTargetsMs) + " ms");
+    row(QStringLiteral("up-to-date check, %1 rows, every target up to date (%2 skipped)")
+            .arg(s.bigRows)
+            .arg(allSkipped),
+        number(upToDateMs) + " ms");
     row(QStringLiteral("resident memory before the run, %1 rows").arg(s.bigRows),
         number(before) + " MB");
     row(QStringLiteral("peak during the run"), number(peakLive) + " MB");
     row(QStringLiteral("after the run"), number(statusMb("VmRSS:")) + " MB");
 
     // Failed rows keep their output only up to the run's budget.
-    fillRows(folder, s.failingRows, false);
+    fillRows(folder, s.failingRows, Sources::None);
     useConverter(QStringLiteral(INSTANT_CONVERTER), QStringLiteral("--fail --print 8000"));
     const double beforeFailing = statusMb("VmRSS:");
     resetPeak();

@@ -129,6 +129,7 @@ private slots:
     void cancelKillsAConverterThatIgnoresTerminate();
     void chattyConverterNeitherBlocksNorGrows();
     void closingTheWindowEndsRunAndProgram();
+    void skipsUpToDateImages();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -393,6 +394,77 @@ void TestRun::closingTheWindowEndsRunAndProgram() {
         QVERIFY(T::messages().empty()); // the program ends: no box
         QCOMPARE(scriptsUnder(cache()), QStringList());
     }
+}
+
+namespace {
+void setModified(const QString& path, const QDateTime& when) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite | QIODevice::Append));
+    QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
+// The source files the converter was run for, sorted.
+QStringList convertedSources(const QString& argLog) {
+    QStringList sources;
+    for (const QByteArray& line : TestSupport::readAll(argLog).split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() >= 3)
+            sources << QFileInfo(QString::fromUtf8(
+                                     QByteArray::fromPercentEncoding(fields[fields.size() - 2])))
+                           .fileName();
+    }
+    sources.sort();
+    return sources;
+}
+} // namespace
+
+void TestRun::skipsUpToDateImages() {
+    const QDateTime past = QDateTime::currentDateTime().addSecs(-3600);
+    G::addImageRows(
+        {image("newer.png"), image("older.png"), image("missing.png"), image("empty.png")});
+    for (const char* name : {"newer.png", "older.png", "empty.png"})
+        setModified(path(name), past);
+    TestSupport::writeImage(path("newer.map")); // written after its image
+    TestSupport::writeImage(path("older.map"));
+    setModified(path("older.map"), past.addSecs(-60)); // written before it
+    TestSupport::writeFile(path("empty.map"), "");
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    QVERIFY(!convertedSources(m_args).isEmpty()); // unticked item: every row runs
+    QCOMPARE(convertedSources(m_args).size(), 4);
+
+    QVERIFY(!G::itemSkipUpToDate->isChecked());
+    G::itemSkipUpToDate->trigger();
+    QVERIFY(G::skipUpToDate);
+    for (int i = 0; i < 4; ++i)
+        G::model->setProcess(i, true);
+    // Back to the starting point: one .map older than its image, one missing, one empty.
+    setModified(path("older.map"), past.addSecs(-60));
+    QFile::remove(path("missing.map"));
+    TestSupport::writeFile(path("empty.map"), "");
+    QFile::remove(m_args);
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    QCOMPARE(convertedSources(m_args), QStringList({"empty.png", "missing.png", "older.png"}));
+    QCOMPARE(statuses(), QStringList(4, "Converted"));
+    QCOMPARE(ticks(), QList<bool>(4, false));
+    QCOMPARE(T::messages().back().text, "Processed Successfully\n\n1 image was up to date.");
+
+    // Everything up to date: nothing runs at all.
+    for (int i = 0; i < 4; ++i)
+        G::model->setProcess(i, true);
+    QFile::remove(m_args);
+    G::processImages();
+    QVERIFY(!RunController::active());
+    QVERIFY(!QFile::exists(m_args));
+    QCOMPARE(T::messages().back().text, "Processed Successfully\n\n4 images were up to date.");
+
+    // Touching an image after its .map makes it run again.
+    G::model->setProcess(0, true);
+    setModified(path("newer.png"), QDateTime::currentDateTime().addSecs(120));
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    QCOMPARE(convertedSources(m_args), QStringList{"newer.png"});
 }
 
 QTEST_MAIN(TestRun)

@@ -4,6 +4,7 @@
 #include "conversion/OutputTail.h"
 #include "conversion/RowScript.h"
 #include "conversion/RunVerdict.h"
+#include "conversion/UpToDate.h"
 
 #include <QTest>
 
@@ -17,6 +18,7 @@ private slots:
     void budgetRunsOut();
     void reportsForPeople();
     void progress();
+    void upToDateRule();
 };
 
 void TestRunRules::launchFollowsTheFlavour() {
@@ -153,6 +155,18 @@ void TestRunRules::progress() {
              "Converting 12 of 340: wood_albedo.png\nElapsed 0:42, about 3:10 left");
     QCOMPARE(progressText(1, 3, "a.png", 100, std::nullopt),
              "Converting 1 of 3: a.png\nElapsed 0:00, estimating the time left");
+}
+
+void TestRunRules::upToDateRule() {
+    const FileStamp source{100, 5000};
+    QVERIFY(isUpToDate(source, FileStamp{10, 5000})); // written in the same instant counts
+    QVERIFY(isUpToDate(source, FileStamp{10, 9000}));
+    QVERIFY(!isUpToDate(source, FileStamp{10, 4999}));
+    QVERIFY(!isUpToDate(source, FileStamp{0, 9000})); // empty
+    QVERIFY(!isUpToDate(source, std::nullopt));
+    QVERIFY(!isUpToDate(std::nullopt, FileStamp{10, 9000})); // the converter will say why
+    QCOMPARE(upToDateText(1), "1 image was up to date.");
+    QCOMPARE(upToDateText(3), "3 images were up to date.");
 }
 
 QTEST_MAIN(TestRunRules)

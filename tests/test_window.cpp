@@ -112,7 +112,10 @@ void TestWindow::menus() {
     QCOMPARE(window->QMainWindow::menuBar(), G::menuBar);
     QCOMPARE(actionTexts(G::menuBar), QStringList({"&File", "&Edit", "&Help"}));
     QCOMPARE(actionTexts(G::menuFile), QStringList{"E&xit"});
-    QCOMPARE(actionTexts(G::menuEdit), QStringList({"Theme", "System", "Conversions at Once"}));
+    QCOMPARE(actionTexts(G::menuEdit),
+             QStringList({"Theme", "System", "Conversions at Once", "Skip Up-to-Date Images"}));
+    QVERIFY(G::itemSkipUpToDate->isCheckable() && !G::itemSkipUpToDate->isChecked());
+    QVERIFY(G::itemSkipUpToDate->toolTip().contains("changed flags are not noticed"));
     QCOMPARE(actionTexts(G::menuTheme), QStringList({"&Quillmere", "System &Default"}));
     QCOMPARE(actionTexts(G::menuSystem), QStringList({"Windows", "Mac"}));
     QCOMPARE(actionTexts(G::menuHelp), QStringList({"&About", "&Update", "&Donate", "&Forums"}));

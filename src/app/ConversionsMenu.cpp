@@ -1,4 +1,4 @@
-// Edit > Conversions at Once: how many rows Process converts at the same time.
+// Edit > Conversions at Once and Skip Up-to-Date Images: how Process goes about a run.
 #include "app/CorvaneGUI.h"
 
 #include <QAction>
@@ -41,4 +41,8 @@ void CorvaneGUI::buildConversionsMenu() {
 
 void CorvaneGUI::ListenerConversionsAtOnce::actionPerformed() const {
     conversionsAtOnce = count;
+}
+
+void CorvaneGUI::ListenerSkipUpToDate::itemStateChanged() const {
+    skipUpToDate = itemSkipUpToDate->isChecked();
 }

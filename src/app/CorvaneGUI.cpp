@@ -80,6 +80,8 @@ void CorvaneGUI::buildMenus() {
     menuSystem->addAction(itemSystemMac);
     menuEdit->addMenu(menuConversions);
     buildConversionsMenu();
+    menuEdit->addAction(itemSkipUpToDate);
+    menuEdit->setToolTipsVisible(true);
     menuBar->addMenu(menuEdit);
 
     for (QAction* item : {itemAbout, itemUpdate, itemDonate, itemForums})
@@ -92,8 +94,9 @@ void CorvaneGUI::buildMenus() {
     // The menus and actions were made without a parent; the window owns them now.
     for (QMenu* menu : {menuFile, menuEdit, menuTheme, menuSystem, menuConversions, menuHelp})
         menu->setParent(this, menu->windowFlags());
-    for (QAction* item : {itemExit, itemLookThemed, itemLookSystem, itemSystemWindows,
-                          itemSystemMac, itemAbout, itemUpdate, itemDonate, itemForums})
+    for (QAction* item :
+         {itemExit, itemLookThemed, itemLookSystem, itemSystemWindows, itemSystemMac,
+          itemSkipUpToDate, itemAbout, itemUpdate, itemDonate, itemForums})
         item->setParent(this);
 }
 

@@ -76,6 +76,7 @@ public:
     static inline QAction* itemLookSystem = nullptr;
     static inline QAction* itemSystemWindows = nullptr;
     static inline QAction* itemSystemMac = nullptr;
+    static inline QAction* itemSkipUpToDate = nullptr;
     static inline QAction* itemAbout = nullptr;
     static inline QAction* itemUpdate = nullptr;
     static inline QAction* itemDonate = nullptr;
@@ -84,6 +85,8 @@ public:
     static inline QActionGroup* groupConversions = nullptr;
     // How many rows Process converts at once; starts at every logical core.
     static inline int conversionsAtOnce = 1;
+    // Whether Process leaves out rows whose .map is newer than their image.
+    static inline bool skipUpToDate = false;
 
     // Panels.
     static inline QWidget* panelBanner = nullptr;
@@ -209,6 +212,9 @@ public:
     };
     struct ListenerEditSystem1 {
         void actionPerformed() const;
+    };
+    struct ListenerSkipUpToDate {
+        void itemStateChanged() const;
     };
     struct ListenerConversionsAtOnce {
         int count;

@@ -4,14 +4,15 @@
 #include "app/Dialogs.h"
 #include "conversion/ConversionResult.h"
 #include "conversion/RunVerdict.h"
+#include "conversion/UpToDate.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/TargetPaths.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMenu>
-#include <QPushButton>
 #include <QProgressDialog>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -29,10 +30,20 @@ RunController* RunController::active() {
     return s_active;
 }
 
-RunController* RunController::start(TickedJobs ticked, int system, int maxAtOnce, bool live) {
+RunController* RunController::start(TickedJobs ticked, int system, int maxAtOnce,
+                                    std::vector<int> upToDate, bool live) {
     if (s_active)
         return nullptr;
-    auto* run = new RunController(std::move(ticked), system, maxAtOnce, live);
+    const bool nothingToRun = ticked.jobs.empty() && !upToDate.empty();
+    auto* run = new RunController(std::move(ticked), system, maxAtOnce, std::move(upToDate), live);
+    if (nothingToRun) {
+        // Every ticked row was up to date: nothing runs, not even an empty script.
+        run->stampUpToDate();
+        run->refresh();
+        run->report(false);
+        delete run;
+        return nullptr;
+    }
     if (!run->m_queue->prepare()) {
         delete run;
         Dialogs::showMessage(Dialogs::MessageKind::Error, CorvaneGUI::dialogTitle,
@@ -40,6 +51,7 @@ RunController* RunController::start(TickedJobs ticked, int system, int maxAtOnce
         return nullptr;
     }
     s_active = run;
+    run->stampUpToDate();
     run->lockWindow(true);
     run->m_clock.start();
     if (run->m_live)
@@ -48,8 +60,10 @@ RunController* RunController::start(TickedJobs ticked, int system, int maxAtOnce
     return run;
 }
 
-RunController::RunController(TickedJobs ticked, int system, int maxAtOnce, bool live)
+RunController::RunController(TickedJobs ticked, int system, int maxAtOnce,
+                             std::vector<int> upToDate, bool live)
     : m_rows(std::move(ticked.rows))
+    , m_upToDate(std::move(upToDate))
     , m_queue(std::make_unique<ConversionQueue>(system, std::move(ticked.jobs), maxAtOnce))
     , m_live(live) {
     connect(m_queue.get(), &ConversionQueue::jobStarted, this, &RunController::jobStarted);
@@ -69,12 +83,24 @@ RunController::RunController(TickedJobs ticked, int system, int maxAtOnce, bool 
     m_dialog->setAutoReset(false);
     m_dialog->setMinimumDuration(ShowDialogAfterMs);
     m_dialog->setMinimumWidth(420);
-    m_dialog->setRange(0, m_queue->jobCount());
-    m_dialog->setLabelText(progressText(0, static_cast<int>(m_rows.size()), QString(), 0, {}));
+    m_dialog->setRange(0, std::max(1, total()));
+    m_dialog->setLabelText(progressText(0, total(), QString(), 0, {}));
     m_dialog->setValue(0);
     // The Cancel button, Escape and the close button all end the run.
     connect(m_dialog, &QProgressDialog::canceled, this, &RunController::cancel);
     connect(m_dialog, &QDialog::rejected, this, &RunController::cancel);
+}
+
+void RunController::stampUpToDate() {
+    for (int rowIndex : m_upToDate) {
+        JobRow& row = CorvaneGUI::model->rowForQuietUpdate(rowIndex);
+        row.status = Status::Converted;
+        row.process = false;
+        row.failureReport.clear();
+        markDirty(rowIndex);
+    }
+    m_done += static_cast<int>(m_upToDate.size());
+    m_converted += static_cast<int>(m_upToDate.size());
 }
 
 RunController::~RunController() {
@@ -93,11 +119,10 @@ void RunController::lockWindow(bool locked) {
     if (!window)
         return;
     CorvaneGUI::model->setLocked(locked);
-    for (QWidget* widget :
-         {CorvaneGUI::panelAdd, CorvaneGUI::panelSettings,
-          static_cast<QWidget*>(CorvaneGUI::buttonRemoveSelected),
-          static_cast<QWidget*>(CorvaneGUI::buttonRemoveConverted),
-          static_cast<QWidget*>(CorvaneGUI::buttonReset)})
+    for (QWidget* widget : {CorvaneGUI::panelAdd, CorvaneGUI::panelSettings,
+                            static_cast<QWidget*>(CorvaneGUI::buttonRemoveSelected),
+                            static_cast<QWidget*>(CorvaneGUI::buttonRemoveConverted),
+                            static_cast<QWidget*>(CorvaneGUI::buttonReset)})
         widget->setEnabled(!locked);
     CorvaneGUI::menuEdit->setEnabled(!locked);
     if (locked)
@@ -173,13 +198,16 @@ void RunController::refresh() {
     }
     if (!m_dialog || m_queue->isCancelling())
         return;
-    const int total = static_cast<int>(m_rows.size());
+    const int all = total();
+    const int skipped = static_cast<int>(m_upToDate.size());
     QString name;
     if (m_lastStarted >= 0 && !m_rows.empty())
         name = fileNameOf(CorvaneGUI::model->row(m_rows[static_cast<size_t>(m_lastStarted)]).image);
     const qint64 elapsed = m_clock.elapsed();
-    m_dialog->setLabelText(progressText(std::min(m_lastStarted + 1, total), total, name, elapsed,
-                                        remainingEstimate(elapsed, m_done, total)));
+    // Rows left out as up to date count as done, but not toward the time a row takes.
+    m_dialog->setLabelText(
+        progressText(std::min(skipped + m_lastStarted + 1, all), all, name, elapsed,
+                     remainingEstimate(elapsed, m_done - skipped, all - skipped)));
     m_dialog->setValue(m_done);
 }
 
@@ -214,15 +242,21 @@ void RunController::report(bool cancelled) {
     const QString details = failureDetails(failed);
     const QString& title = CorvaneGUI::dialogTitle;
     if (cancelled) {
-        const int total = static_cast<int>(m_rows.size());
         Dialogs::showMessage(Dialogs::MessageKind::Warning, title,
-                             cancelledText(m_converted, total - m_converted), details);
+                             withUpToDate(cancelledText(m_converted, total() - m_converted)),
+                             details);
         return;
     }
-    const QString text = m_rows.empty()               ? m_headerOnlyText
-                         : m_firstFailedJob < INT_MAX ? m_firstFailedText
-                                                      : ConversionResult::Success;
+    const QString text = m_rows.empty() && m_upToDate.empty() ? m_headerOnlyText
+                         : m_firstFailedJob < INT_MAX         ? m_firstFailedText
+                                                              : ConversionResult::Success;
     const bool success = ConversionResult::isSuccess(text);
     Dialogs::showMessage(success ? Dialogs::MessageKind::Information : Dialogs::MessageKind::Error,
-                         title, text, details);
+                         title, withUpToDate(text), details);
+}
+
+QString RunController::withUpToDate(const QString& text) const {
+    if (m_upToDate.empty())
+        return text;
+    return text + QStringLiteral("\n\n") + upToDateText(static_cast<int>(m_upToDate.size()));
 }

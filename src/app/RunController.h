@@ -27,9 +27,12 @@ public:
     // Starts a run of the ticked rows with at most `maxAtOnce` conversions at
     // once. Nothing runs, and "Error Writing File" is shown, when the run's
     // scripts cannot be written; the result is then null.
-    // `live` off: the table and the progress dialog learn of the rows only at
-    // the end (to measure what the live view costs).
-    static RunController* start(TickedJobs ticked, int system, int maxAtOnce, bool live = true);
+    // `upToDate` are ticked rows left out because their targets are up to
+    // date: they become "Converted" without running anything. `live` off:
+    // the table and the progress dialog learn of the rows only at the end (to
+    // measure what the live view costs).
+    static RunController* start(TickedJobs ticked, int system, int maxAtOnce,
+                                std::vector<int> upToDate = {}, bool live = true);
     // The run under way, if any.
     static RunController* active();
 
@@ -47,7 +50,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    RunController(TickedJobs ticked, int system, int maxAtOnce, bool live);
+    RunController(TickedJobs ticked, int system, int maxAtOnce, std::vector<int> upToDate,
+                  bool live);
+    void stampUpToDate();
+    int total() const { return static_cast<int>(m_rows.size() + m_upToDate.size()); }
 
     void lockWindow(bool locked);
     void jobStarted(int job);
@@ -56,8 +62,10 @@ private:
     void markDirty(int row);
     void refresh();
     void report(bool cancelled);
+    QString withUpToDate(const QString& text) const;
 
     std::vector<int> m_rows; // the table row of each job
+    std::vector<int> m_upToDate;
     std::unique_ptr<ConversionQueue> m_queue;
     QPointer<QProgressDialog> m_dialog;
     QTimer m_refresh;

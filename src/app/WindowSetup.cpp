@@ -56,6 +56,7 @@ void CorvaneGUI::setUpClass() {
     osName.clear();
     imfCopyDefault.clear();
     system = 0;
+    skipUpToDate = false;
 
     menuBar = new QMenuBar;
     menuFile = new QMenu(QStringLiteral("&File"));
@@ -71,6 +72,11 @@ void CorvaneGUI::setUpClass() {
     itemSystemMac = new QAction(QStringLiteral("Mac"));
     itemSystemWindows->setCheckable(true);
     itemSystemMac->setCheckable(true);
+    itemSkipUpToDate = new QAction(QStringLiteral("Skip Up-to-Date Images"));
+    itemSkipUpToDate->setCheckable(true);
+    itemSkipUpToDate->setToolTip(
+        QStringLiteral("Leave out images whose .map file was written after the image last "
+                       "changed. Only file times are compared: changed flags are not noticed."));
     itemAbout = new QAction(QStringLiteral("&About"));
     itemUpdate = new QAction(QStringLiteral("&Update"));
     itemDonate = new QAction(QStringLiteral("&Donate"));

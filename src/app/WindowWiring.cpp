@@ -42,6 +42,8 @@ void CorvaneGUI::attachListeners() {
     onTrigger<ListenerEditLook1>(itemLookSystem, this);
     onTrigger<ListenerEditSystem0>(itemSystemWindows, this);
     onTrigger<ListenerEditSystem1>(itemSystemMac, this);
+    connect(itemSkipUpToDate, &QAction::toggled, this,
+            [] { ListenerSkipUpToDate{}.itemStateChanged(); });
     onTrigger<ListenerHelpAbout>(itemAbout, this);
     onTrigger<ListenerHelpWebsite>(itemUpdate, this);
     onTrigger<ListenerHelpDonate>(itemDonate, this);

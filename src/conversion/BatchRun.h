@@ -8,6 +8,7 @@ struct BatchJob {
     QString command;         // null: the header-only script of a run without ticked rows
     QString target;          // checked after the script has run
     bool checkTarget = true; // false for that header-only script
+    QString source;          // the row's image
 };
 
 // Writes a script's bytes, reporting any write or close error.

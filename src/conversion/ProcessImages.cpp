@@ -5,6 +5,7 @@
 #include "app/RunController.h"
 #include "conversion/ConversionResult.h"
 #include "conversion/TickedJobs.h"
+#include "conversion/UpToDate.h"
 #include "joblist/JobTableModel.h"
 
 #include <QCheckBox>
@@ -24,7 +25,10 @@ void CorvaneGUI::processImages() {
                              ConversionResult::WriteError);
         return;
     }
-    RunController::start(std::move(*ticked), system, conversionsAtOnce);
+    std::vector<int> upToDate;
+    if (skipUpToDate)
+        upToDate = takeUpToDate(*ticked);
+    RunController::start(std::move(*ticked), system, conversionsAtOnce, std::move(upToDate));
 }
 
 void CorvaneGUI::ListenerProcessImages::actionPerformed() const {

@@ -75,7 +75,11 @@ std::optional<TickedJobs> tickedJobs(const std::vector<JobRow>& rows,
         command.reserve(composer.estimate(row));
         composer.append(command, row, *target);
         result.rows.push_back(static_cast<int>(i));
-        result.jobs.push_back({std::move(command), std::move(*target)});
+        BatchJob job;
+        job.command = std::move(command);
+        job.target = std::move(*target);
+        job.source = row.image;
+        result.jobs.push_back(std::move(job));
     }
     return result;
 }
