@@ -44,6 +44,15 @@ public:
         : m_drive(std::move(drive)) {
         QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
         m_timer.start(10);
+        // A timer does not fire again while its own handler runs, and the
+        // boxes open from inside the driving: they need a watch of their own.
+        QObject::connect(&m_boxWatch, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                m_boxes << box->text();
+                box->reject();
+            }
+        });
+        m_boxWatch.start(10);
     }
 
     bool ran() const { return m_ran; }
@@ -51,13 +60,7 @@ public:
 
 private:
     void poll() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            m_boxes << box->text();
-            box->reject();
-            return;
-        }
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (m_ran || !dialog || !dialog->isVisible())
             return;
         m_ran = true;
@@ -68,6 +71,7 @@ private:
 
     std::function<void(QFileDialog*)> m_drive;
     QTimer m_timer;
+    QTimer m_boxWatch;
     bool m_ran = false;
     QStringList m_boxes;
 };
