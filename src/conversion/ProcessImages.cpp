@@ -3,6 +3,7 @@
 
 #include "app/Dialogs.h"
 #include "conversion/BatchRun.h"
+#include "conversion/ClashQuestion.h"
 #include "conversion/ConversionResult.h"
 #include "conversion/TickedJobs.h"
 #include "joblist/JobTableModel.h"
@@ -22,6 +23,8 @@ void CorvaneGUI::processImages() {
                              ConversionResult::WriteError);
         return;
     }
+    if (!clashingTargetsAccepted(ticked->jobs))
+        return;
     const BatchRunResult result = runBatch(system, ticked->jobs);
     if (!result.scriptRan) {
         Dialogs::showMessage(Dialogs::MessageKind::Error, dialogTitle, result.message);
