@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
@@ -318,8 +319,13 @@ void TestJobTable::titlesThatDoNotFitGetATooltip() {
     QVERIFY(header);
     // The tick column is far narrower than its title; the others are wide.
     QCOMPARE(header->clippedTitle(0), "Process");
-    for (int column = 1; column < 4; ++column)
+    const QString shown = header->shownTitle(0);
+    QVERIFY2(shown.endsWith(QChar(0x2026)) && QString("Process").startsWith(shown.chopped(1)),
+             qPrintable(shown));
+    for (int column = 1; column < 4; ++column) {
         QCOMPARE(header->clippedTitle(column), QString());
+        QCOMPARE(header->shownTitle(column), CorvaneGUI::columnNames[column]);
+    }
     auto tooltipAt = [header](int column) {
         QToolTip::hideText();
         const QPoint at(header->sectionViewportPosition(column) + 3, header->height() / 2);
@@ -333,8 +339,21 @@ void TestJobTable::titlesThatDoNotFitGetATooltip() {
     // Wide enough, the title is whole and needs no tooltip.
     CorvaneGUI::table->setColumnWidth(0, 200);
     QCOMPARE(header->clippedTitle(0), QString());
+    QCOMPARE(header->shownTitle(0), "Process");
     tooltipAt(0);
     QTRY_VERIFY(!QToolTip::isVisible());
+
+    // What is painted is the shown title, not Qt's own cut.
+    struct Painted : JobTableHeader {
+        using JobTableHeader::initStyleOptionForIndex;
+    } painted;
+    painted.setModel(CorvaneGUI::model);
+    painted.resize(600, 30);
+    painted.resizeSection(0, 30);
+    QStyleOptionHeaderV2 option;
+    painted.initStyleOptionForIndex(&option, 0);
+    QCOMPARE(option.text, painted.shownTitle(0));
+    QVERIFY(option.text.endsWith(QChar(0x2026)));
 }
 
 void TestJobTable::pathCellsShowTheWholePathAsTooltip() {

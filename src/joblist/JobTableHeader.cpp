@@ -10,19 +10,38 @@ JobTableHeader::JobTableHeader(QWidget* parent)
     setTextElideMode(Qt::ElideRight);
 }
 
+QString JobTableHeader::fullTitle(int logicalIndex, int* labelWidth) const {
+    // Measured as the style lays the title out, so the ellipsis and the
+    // tooltip appear exactly when the title does not fit.
+    QStyleOptionHeaderV2 option;
+    initStyleOption(&option);
+    QHeaderView::initStyleOptionForIndex(&option, logicalIndex);
+    option.rect = QRect(0, 0, sectionSize(logicalIndex), viewport()->height());
+    *labelWidth = style()->subElementRect(QStyle::SE_HeaderLabel, &option, this).width();
+    return option.text;
+}
+
+QString JobTableHeader::shownTitle(int logicalIndex) const {
+    if (!model() || logicalIndex < 0 || logicalIndex >= count())
+        return {};
+    int width = 0;
+    const QString title = fullTitle(logicalIndex, &width);
+    return fontMetrics().elidedText(title, Qt::ElideRight, width);
+}
+
 QString JobTableHeader::clippedTitle(int logicalIndex) const {
     if (!model() || logicalIndex < 0 || logicalIndex >= count())
         return {};
-    // Measured as the style lays the title out, so the tooltip appears
-    // exactly when the drawn title is cut.
-    QStyleOptionHeaderV2 option;
-    initStyleOption(&option);
-    initStyleOptionForIndex(&option, logicalIndex);
-    option.rect = QRect(sectionViewportPosition(logicalIndex), 0, sectionSize(logicalIndex),
-                        viewport()->height());
-    const QRect label = style()->subElementRect(QStyle::SE_HeaderLabel, &option, this);
-    const QString title = model()->headerData(logicalIndex, orientation()).toString();
-    return option.fontMetrics.horizontalAdvance(title) > label.width() ? title : QString();
+    int width = 0;
+    const QString title = fullTitle(logicalIndex, &width);
+    return fontMetrics().horizontalAdvance(title) > width ? title : QString();
+}
+
+void JobTableHeader::initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const {
+    QHeaderView::initStyleOptionForIndex(option, logicalIndex);
+    // The styles of Qt 6.4 cut a title that does not fit at both ends
+    // ("roces"); the ellipsis is put in here instead.
+    option->text = shownTitle(logicalIndex);
 }
 
 bool JobTableHeader::viewportEvent(QEvent* event) {
