@@ -25,7 +25,6 @@ public:
     void configureColumns();
 
     QSize sizeHint() const override;
-    JobTableHeader* header() const { return m_header; }
 
     using QTableView::edit;
 
