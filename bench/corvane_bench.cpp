@@ -5,6 +5,7 @@
 #include "app/CorvaneGUI.h"
 #include "app/Dialogs.h"
 #include "conversion/BatchRun.h"
+#include "conversion/ClashQuestion.h"
 #include "conversion/ScriptText.h"
 #include "conversion/TickedJobs.h"
 #include "joblist/JobTableModel.h"
@@ -109,6 +110,15 @@ void listMeasurements(const Settings& s, QTemporaryDir& scratch) {
         row("compose all command lines", n,
             timeMs(
                 s.runs, [] {}, [&] { jobs = tickedJobs(G::model->rows(), G::commandSettings()); }),
+            "ms");
+        row("find clashing targets before Process (ticked jobs)", n,
+            timeMs(
+                s.runs, [] {}, [&] { clashingTargetsAccepted(jobs->jobs); }),
+            "ms");
+        row("find clashing targets before Create Script (rows, output directory)", n,
+            timeMs(
+                s.runs, [] {},
+                [&] { clashingTargetsAccepted(G::model->rows(), G::commandSettings()); }),
             "ms");
         const QString exported = scratch.filePath(QStringLiteral("export.sh"));
         const double exportMs = timeMs(

@@ -81,6 +81,8 @@ private slots:
     void exportDialogFollowsTheTargetSystem();
     void exportBothFlavours();
     void exportFailuresLeaveFilesAlone();
+    void exportIntoAFolderThatRefusesNewFiles();
+    void clashingTargetsAskBeforeAnythingIsWritten();
     void exportedScriptConverts();
 
 private:
@@ -360,11 +362,17 @@ void TestConversion::exportFailuresLeaveFilesAlone() {
     QCOMPARE(T::messages().size(), size_t(1));
     QCOMPARE(TestSupport::readAll(path("kept.sh")), QByteArray("precious\n"));
 
+    // A new file given up is not left behind empty.
+    T::queueFiles(Dialogs::FileAnswer{{path("new.sh")}, 1});
+    G::createScript();
+    QCOMPARE(T::messages().size(), size_t(2));
+    QVERIFY(!QFile::exists(path("new.sh")));
+
     // A folder that does not exist: reported for the creation and the writing.
     G::checkSameDirectory->setChecked(true);
     T::queueFiles(Dialogs::FileAnswer{{path("missing/run.sh")}, 1});
     G::createScript();
-    QCOMPARE(T::messages().size(), size_t(3));
+    QCOMPARE(T::messages().size(), size_t(4));
     QVERIFY(lastMessageIs(Kind::Warning, "Error", "Error Creating File"));
     QVERIFY(!QFile::exists(path("missing")));
 
@@ -388,6 +396,81 @@ void TestConversion::exportFailuresLeaveFilesAlone() {
     QCOMPARE(T::messages().size(), before + 1);
     QVERIFY(lastMessageIs(Kind::Warning, "Error", "Error Creating File"));
     QVERIFY(QFileInfo(path("taken.sh")).isDir());
+}
+
+void TestConversion::exportIntoAFolderThatRefusesNewFiles() {
+    // The tests may run as root, who writes through permission bits, so a
+    // folder made read-only would prove nothing. /proc is a folder in which
+    // nobody, root included, can create a file (the kernel's process file
+    // system has no way to make one): the case a user meets in a folder
+    // that is not theirs or sits on a read-only disk.
+#ifndef Q_OS_LINUX
+    QSKIP("needs Linux's /proc");
+#endif
+    const QString refusing = QStringLiteral("/proc/corvane-export-test");
+    QVERIFY(QFileInfo(QStringLiteral("/proc")).isDir() && !QFile::exists(refusing + ".sh"));
+    auto window = converterWindow();
+    G::addImageRow("/pics/a.png");
+    T::queueFiles(Dialogs::FileAnswer{{refusing}, 1}); // the shell filter: ".sh" is added
+    G::createScript();
+    // Once for the empty file that could not be made, once for the writing.
+    QCOMPARE(T::messages().size(), size_t(2));
+    for (const T::Message& message : T::messages()) {
+        QCOMPARE(message.kind, Kind::Warning);
+        QCOMPARE(message.title, "Error");
+        QCOMPARE(message.text, "Error Creating File");
+    }
+    QVERIFY(!QFile::exists(refusing + ".sh"));
+}
+
+void TestConversion::clashingTargetsAskBeforeAnythingIsWritten() {
+    auto window = converterWindow();
+    G::addImageRows({image("a.jpg"), image("b.png"), image("A.png")});
+    const QString question =
+        "Some images would write the same .map file:\n" + path("a.map") + "\nContinue?";
+    QCOMPARE(G::model->row(0).newImage, path("a.map"));
+
+    // No (the default answer here): nothing runs, nothing is written.
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    QCOMPARE(T::questions(), std::vector<QString>{question});
+    QCOMPARE(T::questionTitles(), std::vector<QString>{"Corvane"});
+    QVERIFY(T::messages().empty());
+    QCOMPARE(statuses(), QStringList({"Unprocessed", "Unprocessed", "Unprocessed"}));
+    QVERIFY(QDir(m_dir->path()).entryList({"*.map"}).isEmpty());
+    T::queueFiles(Dialogs::FileAnswer{{path("later.sh")}, 1});
+    G::createScript();
+    QCOMPARE(T::questions().size(), size_t(2));
+    QVERIFY(T::fileRequests().empty()); // not even the dialog
+    QVERIFY(!QFile::exists(path("later.sh")));
+    QVERIFY(T::messages().empty());
+
+    // Unticking one of the two leaves nothing to ask.
+    G::model->setProcess(2, false);
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    QCOMPARE(T::questions().size(), size_t(2));
+    QVERIFY(lastMessageIs(Kind::Information, "Corvane", "Processed Successfully"));
+
+    // Two folders into one output directory; Yes goes ahead as before.
+    QVERIFY(QDir(m_dir->path()).mkpath("one") && QDir(m_dir->path()).mkpath("two") &&
+            QDir(m_dir->path()).mkpath("out"));
+    G::model->clear();
+    G::addImageRows({image("one/x.png"), image("two/x.png")});
+    G::checkSameDirectory->setChecked(false);
+    G::fieldDirectory->setText(path("out"));
+    T::queueAnswer(true);
+    T::queueFiles(Dialogs::FileAnswer{{path("later.sh")}, 1});
+    G::createScript();
+    QCOMPARE(T::questions().back(),
+             "Some images would write the same .map file:\n" + path("out/x.map") + "\nContinue?");
+    QVERIFY(lastMessageIs(Kind::Information, "Success", "Script created!"));
+    T::queueAnswer(true);
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    QCOMPARE(T::questions().size(), size_t(4));
+    QVERIFY(lastMessageIs(Kind::Information, "Corvane", "Processed Successfully"));
+    QVERIFY(QFileInfo(path("out/x.map")).size() > 0);
 }
 
 void TestConversion::exportedScriptConverts() {

@@ -7,10 +7,22 @@
 #include "joblist/customTable.h"
 #include "testsupport/TestSupport.h"
 
+#include "joblist/JobTableHeader.h"
+
 #include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QDir>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QMimeData>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyleOption>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
+
+#include <numeric>
 
 namespace {
 JobRow row(const QString& image, const QString& status = Status::Unprocessed, bool process = true) {
@@ -36,8 +48,15 @@ private slots:
     void removeIfKeepsOrderAndSkipsNothing();
     void tableSetUp();
     void clickingTheTickCellTogglesIt();
+    void spaceTogglesTheCurrentRowsTick();
+    void columnsShareTheViewsWidth();
+    void titlesThatDoNotFitGetATooltip();
+    void pathCellsShowTheWholePathAsTooltip();
+    void dropsOfFilesAndFolders();
+    void dropsWithoutLocalFilesAreRefused();
     void leftShortening_data();
     void leftShortening();
+    void leftShorteningWhenTheWholeIsWiderThanItsParts();
     void leftDotRendererKeepsTheEndVisible();
     void statusColours();
 };
@@ -180,20 +199,261 @@ void TestJobTable::clickingTheTickCellTogglesIt() {
     auto window = TestSupport::makeWindow();
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    CorvaneGUI::model->appendRow(row("/pics/a.png"));
+    CorvaneGUI::model->appendRows({row("/pics/a.png"), row("/pics/b.png")});
     customTable* table = CorvaneGUI::table;
+    QWidget* viewport = table->viewport();
     const QRect cell = table->visualRect(CorvaneGUI::model->index(0, 0));
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
-    QVERIFY(!CorvaneGUI::model->row(0).process);
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
-    QVERIFY(CorvaneGUI::model->row(0).process);
+    // Every click anywhere in the cell toggles once: the box, its margins, the corners.
+    const QPoint spots[] = {cell.center(),
+                            cell.topLeft() + QPoint(1, 1),
+                            cell.bottomRight() - QPoint(1, 1),
+                            {cell.right() - 1, cell.top() + 1},
+                            cell.center()};
+    bool ticked = true;
+    for (const QPoint& spot : spots) {
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, spot);
+        ticked = !ticked;
+        QCOMPARE(CorvaneGUI::model->row(0).process, ticked);
+    }
+    QVERIFY(CorvaneGUI::model->row(1).process); // the other row is left alone
+    // Not a click on the cell: pressed there but let go on another row, or
+    // another button.
+    QTest::mousePress(viewport, Qt::LeftButton, {}, cell.center());
+    QTest::mouseRelease(viewport, Qt::LeftButton, {},
+                        table->visualRect(CorvaneGUI::model->index(1, 0)).center());
+    QTest::mouseClick(viewport, Qt::RightButton, {}, cell.center());
+    QCOMPARE(CorvaneGUI::model->row(0).process, ticked);
+    QVERIFY(CorvaneGUI::model->row(1).process);
+
     // Double clicks on the text columns open no editor and change nothing.
+    CorvaneGUI::model->setProcess(0, true);
     for (int column = 1; column < 4; ++column) {
         const QRect rect = table->visualRect(CorvaneGUI::model->index(0, column));
-        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, rect.center());
-        QVERIFY(table->viewport()->findChildren<QWidget*>().isEmpty());
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, rect.center());
+        QVERIFY(viewport->findChildren<QWidget*>().isEmpty());
     }
     QCOMPARE(CorvaneGUI::model->row(0), row("/pics/a.png"));
+}
+
+void TestJobTable::spaceTogglesTheCurrentRowsTick() {
+    auto window = TestSupport::makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    customTable* table = CorvaneGUI::table;
+    QTest::keyClick(table, Qt::Key_Space); // no rows, no current row: nothing happens
+    CorvaneGUI::model->appendRows({row("/a.png"), row("/b.png"), row("/c.png")});
+    table->setFocus();
+    table->setCurrentIndex(CorvaneGUI::model->index(1, 2)); // a path cell of the middle row
+    QTest::keyClick(table, Qt::Key_Space);
+    QCOMPARE(CorvaneGUI::model->row(1).process, false);
+    QTest::keyClick(table, Qt::Key_Down);
+    QTest::keyClick(table, Qt::Key_Space);
+    QTest::keyClick(table, Qt::Key_Up);
+    QTest::keyClick(table, Qt::Key_Space);
+    QCOMPARE(CorvaneGUI::model->row(0).process, true);
+    QCOMPARE(CorvaneGUI::model->row(1).process, true);
+    QCOMPARE(CorvaneGUI::model->row(2).process, false);
+}
+
+void TestJobTable::columnsShareTheViewsWidth() {
+    auto window = TestSupport::makeWindow();
+    customTable* table = CorvaneGUI::table;
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+
+    auto widths = [table] {
+        QList<int> w;
+        for (int column = 0; column < 4; ++column)
+            w << table->columnWidth(column);
+        return w;
+    };
+    // Every width of the window: the columns fill the view exactly, in the
+    // preferred proportions (to the pixel).
+    auto checkShares = [&](const QList<double>& shares) {
+        const QList<int> w = widths();
+        const int total = table->viewport()->width();
+        QCOMPARE(std::accumulate(w.begin(), w.end(), 0), total);
+        const double sum = std::accumulate(shares.begin(), shares.end(), 0.0);
+        for (int column = 0; column < 4; ++column)
+            QVERIFY2(
+                std::abs(w[column] - shares[column] * total / sum) <= 1.0,
+                qPrintable(QString("column %1 is %2 of %3").arg(column).arg(w[column]).arg(total)));
+    };
+    const QList<double> start{30, 200, 200, 90};
+    for (int extra : {0, 300, 37, 900, 120}) {
+        window->resize(window->minimumSizeHint().width() + extra, 700);
+        QTRY_COMPARE(table->viewport()->width() > 0, true);
+        QCoreApplication::processEvents();
+        checkShares(start);
+        if (QTest::currentTestFailed())
+            return;
+    }
+    // A scroll bar appearing takes its width from the columns, not past them.
+    std::vector<JobRow> many(200, row("/pics/a.png"));
+    CorvaneGUI::model->appendRows(many);
+    QTRY_VERIFY(table->verticalScrollBar()->isVisible());
+    checkShares(start);
+
+    // The user drags the edge between "Image" and "New Image" to the right;
+    // later resizes keep the user's proportions.
+    QWidget* titles = table->horizontalHeader()->viewport();
+    const int edge = table->columnViewportPosition(2);
+    const int y = titles->height() / 2;
+    QTest::mousePress(titles, Qt::LeftButton, {}, QPoint(edge - 1, y));
+    QTest::mouseMove(titles, QPoint(edge + 40, y));
+    QTest::mouseRelease(titles, Qt::LeftButton, {}, QPoint(edge + 40, y));
+    const QList<int> dragged = widths();
+    QVERIFY2(dragged[1] > widths()[2], qPrintable(QString::number(dragged[1])));
+    QCOMPARE(std::accumulate(dragged.begin(), dragged.end(), 0), table->viewport()->width());
+    window->resize(window->width() + 250, window->height());
+    QTRY_VERIFY(table->viewport()->width() > std::accumulate(dragged.begin(), dragged.end(), 0));
+    QCoreApplication::processEvents();
+    checkShares({double(dragged[0]), double(dragged[1]), double(dragged[2]), double(dragged[3])});
+}
+
+void TestJobTable::titlesThatDoNotFitGetATooltip() {
+    auto window = TestSupport::makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto* header = qobject_cast<JobTableHeader*>(CorvaneGUI::table->horizontalHeader());
+    QVERIFY(header);
+    // The tick column is far narrower than its title; the others are wide.
+    QCOMPARE(header->clippedTitle(0), "Process");
+    const QString shown = header->shownTitle(0);
+    QVERIFY2(shown.endsWith(QChar(0x2026)) && QString("Process").startsWith(shown.chopped(1)),
+             qPrintable(shown));
+    for (int column = 1; column < 4; ++column) {
+        QCOMPARE(header->clippedTitle(column), QString());
+        QCOMPARE(header->shownTitle(column), CorvaneGUI::columnNames[column]);
+    }
+    auto tooltipAt = [header](int column) {
+        QToolTip::hideText();
+        const QPoint at(header->sectionViewportPosition(column) + 3, header->height() / 2);
+        QHelpEvent help(QEvent::ToolTip, at, header->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(header->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    QCOMPARE(tooltipAt(0), "Process");
+    tooltipAt(3); // a title that fits hides the tip (Qt lets it fade)
+    QTRY_VERIFY(!QToolTip::isVisible());
+    // Wide enough, the title is whole and needs no tooltip.
+    CorvaneGUI::table->setColumnWidth(0, 200);
+    QCOMPARE(header->clippedTitle(0), QString());
+    QCOMPARE(header->shownTitle(0), "Process");
+    tooltipAt(0);
+    QTRY_VERIFY(!QToolTip::isVisible());
+
+    // What is painted is the shown title, not Qt's own cut.
+    struct Painted : JobTableHeader {
+        using JobTableHeader::initStyleOptionForIndex;
+    } painted;
+    painted.setModel(CorvaneGUI::model);
+    painted.resize(600, 30);
+    painted.resizeSection(0, 30);
+    QStyleOptionHeaderV2 option;
+    painted.initStyleOptionForIndex(&option, 0);
+    QCOMPARE(option.text, painted.shownTitle(0));
+    QVERIFY(option.text.endsWith(QChar(0x2026)));
+}
+
+void TestJobTable::pathCellsShowTheWholePathAsTooltip() {
+    JobTableModel model;
+    model.appendRow(JobRow{true, "/pics/set one/a.png", R"(D:\out/a.map)", Status::Failed});
+    QCOMPARE(model.index(0, 1).data(Qt::ToolTipRole).toString(),
+             QDir::toNativeSeparators("/pics/set one/a.png"));
+    QCOMPARE(model.index(0, 2).data(Qt::ToolTipRole).toString(),
+             QDir::toNativeSeparators(R"(D:\out/a.map)"));
+    QVERIFY(!model.index(0, 0).data(Qt::ToolTipRole).isValid());
+    QVERIFY(!model.index(0, 3).data(Qt::ToolTipRole).isValid());
+}
+
+namespace {
+// Sends a drag over the table and then its drop: the action the table takes
+// them with, IgnoreAction when it refuses (or answers drag and drop apart).
+Qt::DropAction dragAndDrop(const QList<QUrl>& urls,
+                           Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction,
+                           Qt::KeyboardModifiers keys = Qt::NoModifier, const QString& text = {}) {
+    QMimeData data;
+    if (!urls.isEmpty())
+        data.setUrls(urls);
+    if (!text.isEmpty())
+        data.setText(text);
+    QWidget* viewport = CorvaneGUI::table->viewport();
+    const QPoint at = viewport->rect().center();
+    QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, keys);
+    QApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent move(at + QPoint(5, 5), actions, &data, Qt::LeftButton, keys);
+    QApplication::sendEvent(viewport, &move);
+    QDropEvent drop(at, actions, &data, Qt::LeftButton, keys);
+    QApplication::sendEvent(viewport, &drop);
+    const bool same = enter.isAccepted() == move.isAccepted() &&
+                      move.isAccepted() == drop.isAccepted() &&
+                      enter.dropAction() == drop.dropAction();
+    return same && drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+}
+
+QStringList images() {
+    QStringList paths;
+    for (const JobRow& r : CorvaneGUI::model->rows())
+        paths << r.image;
+    return paths;
+}
+} // namespace
+
+void TestJobTable::dropsOfFilesAndFolders() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkpath("pics/sub.png/deeper.png")); // folders in a folder never count
+    for (const char* name : {"a.png", "b.JPG", "c.txt", "noext", "d.jpeg", "pics/x.tga",
+                             "pics/Y.Gif", "pics/z.jpeg", "pics/notes.txt"})
+        QVERIFY(TestSupport::writeFile(dir.filePath(name), ""));
+    auto window = TestSupport::makeWindow();
+    auto url = [&dir](const char* name) { return QUrl::fromLocalFile(dir.filePath(name)); };
+    auto native = [&dir](const char* name) { return QDir::toNativeSeparators(dir.filePath(name)); };
+
+    QCOMPARE(dragAndDrop({url("b.JPG"), url("c.txt"), QUrl("https://example.com/e.png"),
+                          url("pics"), url("noext"), url("d.jpeg"), url("a.png")}),
+             Qt::CopyAction);
+    // Files in the order dropped, a folder's images where the folder stands.
+    const QStringList added = images();
+    QCOMPARE(added.size(), 4);
+    QCOMPARE(added[0], native("b.JPG"));
+    QStringList fromFolder = added.mid(1, 2);
+    fromFolder.sort();
+    QCOMPARE(fromFolder, QStringList({native("pics/Y.Gif"), native("pics/x.tga")}));
+    QCOMPARE(added[3], native("a.png"));
+    const JobRow& first = CorvaneGUI::model->row(0);
+    QCOMPARE(first, (JobRow{true, native("b.JPG"), native("b.map"), Status::Unprocessed}));
+
+    // Always a copy, even where the file manager proposes a move (Shift):
+    // a move would have it delete the file. A link is as good as a copy.
+    // The same file again is a second row.
+    QCOMPARE(dragAndDrop({url("a.png")}, Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier),
+             Qt::CopyAction);
+    QCOMPARE(dragAndDrop({url("a.png")}, Qt::LinkAction | Qt::MoveAction), Qt::LinkAction);
+    QCOMPARE(images().size(), 6);
+    QCOMPARE(images().last(), native("a.png"));
+    // Only files that are not images: taken, nothing added.
+    QCOMPARE(dragAndDrop({url("c.txt")}), Qt::CopyAction);
+    QCOMPARE(images().size(), 6);
+}
+
+void TestJobTable::dropsWithoutLocalFilesAreRefused() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid() && TestSupport::writeFile(dir.filePath("a.png"), ""));
+    auto window = TestSupport::makeWindow();
+    QCOMPARE(dragAndDrop({QUrl("https://example.com/a.png")}), Qt::IgnoreAction);
+    QCOMPARE(dragAndDrop({}, Qt::CopyAction, {}, "/some/where/a.png"), Qt::IgnoreAction);
+    QCOMPARE(dragAndDrop({QUrl::fromLocalFile(dir.filePath("gone.png"))}), Qt::IgnoreAction);
+    // A file manager that would only move the file: refused, so it deletes nothing.
+    QCOMPARE(dragAndDrop({QUrl::fromLocalFile(dir.filePath("a.png"))}, Qt::MoveAction),
+             Qt::IgnoreAction);
+    QCOMPARE(CorvaneGUI::model->rowCount(), 0);
+    QVERIFY(QFile::exists(dir.filePath("a.png")));
+    // While a run uses the rows, nothing may be added.
+    CorvaneGUI::model->setLocked(true);
+    QCOMPARE(dragAndDrop({QUrl::fromLocalFile(dir.filePath("a.png"))}), Qt::IgnoreAction);
+    QCOMPARE(CorvaneGUI::model->rowCount(), 0);
 }
 
 void TestJobTable::leftShortening_data() {
@@ -214,6 +474,20 @@ void TestJobTable::leftShortening() {
     QFETCH(int, available);
     QFETCH(QString, shown);
     QCOMPARE(shortenMono(text, available), shown);
+}
+
+void TestJobTable::leftShorteningWhenTheWholeIsWiderThanItsParts() {
+    // Kerning and shaping can make a text wider than its characters one by
+    // one: "abcde" takes 80 pixels whole, yet "..." and all five characters
+    // only 56. With 60 available, the loop runs down to index 0 without
+    // overflowing, and the first character still gives way to the dots.
+    auto kerned = [](const QString& s) {
+        return s == QLatin1String("...") ? 6 : int(s.size()) * 10 + (s.size() > 1 ? 30 : 0);
+    };
+    auto tenEach = [](QChar) { return 10; };
+    QCOMPARE(leftShortened("abcde", 60, kerned, tenEach), "...bcde");
+    QCOMPARE(leftShortened("abcde", 80, kerned, tenEach), "abcde");
+    QCOMPARE(leftShortened("ab", 40, kerned, tenEach), "...b"); // 50 wide whole, 26 in parts
 }
 
 void TestJobTable::leftDotRendererKeepsTheEndVisible() {
@@ -247,9 +521,10 @@ void TestJobTable::statusColours() {
     const auto unprocessed = statusColour(Status::Unprocessed);
     QVERIFY(failed && converted && unprocessed);
     QVERIFY(*failed != *converted && *converted != *unprocessed && *failed != *unprocessed);
-    QVERIFY(!statusColour("converted"));
-    QVERIFY(!statusColour("Converted "));
-    QVERIFY(!statusColour(""));
+    // Exact values only: letter case counts for every one of the three.
+    for (const char* other : {"failed", "unprocessed", "converted", "FAILED", "UnProcessed",
+                              "CONVERTED", "Converted ", ""})
+        QVERIFY2(!statusColour(other), other);
 
     auto window = TestSupport::makeWindow();
     CorvaneGUI::model->appendRows({row("/a.png", Status::Failed), row("/b.png", "done")});

@@ -55,6 +55,8 @@ private slots:
     void parseFillsDefaultsAndDerivedColours();
     void parseRejects_data();
     void parseRejects();
+    void rangeLimits_data();
+    void rangeLimits();
     void loadSkipsUnusableFiles();
     void styleAppliesThemeMetrics();
     void installThemedWithoutThemeKeepsLook();
@@ -148,6 +150,38 @@ void TestTheme::parseRejects() {
     QVERIFY(!parseTheme(text, &error));
     QVERIFY2(error.startsWith(QStringLiteral("line %1: ").arg(line)) && error.contains(mentions),
              qPrintable(error));
+}
+
+void TestTheme::rangeLimits_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("accepted");
+    struct Limit {
+        const char* section;
+        const char* key;
+        int min;
+        int max;
+    };
+    for (const Limit& l :
+         {Limit{"font", "pointSize", 6, 48}, Limit{"metrics", "layoutSpacing", 0, 64},
+          Limit{"metrics", "layoutMargin", 0, 64}, Limit{"metrics", "buttonPadding", 0, 64},
+          Limit{"metrics", "controlHeight", 0, 128}}) {
+        const QString line = QStringLiteral("[%1]\n%2 = %3\n").arg(l.section, l.key);
+        QTest::addRow("%s %d", l.key, l.max) << line.arg(l.max) << true;
+        QTest::addRow("%s %d", l.key, l.max + 1) << line.arg(l.max + 1) << false;
+        QTest::addRow("%s %d", l.key, l.min) << line.arg(l.min) << true;
+        if (l.min > 0)
+            QTest::addRow("%s %d", l.key, l.min - 1) << line.arg(l.min - 1) << false;
+    }
+}
+
+void TestTheme::rangeLimits() {
+    QFETCH(QString, line);
+    QFETCH(bool, accepted);
+    QString error;
+    const auto theme = parseTheme(kPalette + line, &error);
+    QVERIFY2(bool(theme) == accepted, qPrintable(error));
+    if (!accepted)
+        QVERIFY2(error.startsWith("line 17: "), qPrintable(error));
 }
 
 void TestTheme::loadSkipsUnusableFiles() {

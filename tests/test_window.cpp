@@ -18,10 +18,19 @@
 #include <QPixmap>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+
+static void initResources() {
+    Q_INIT_RESOURCE(corvane);
+}
+static void cleanupResources() {
+    Q_CLEANUP_RESOURCE(corvane);
+}
 
 namespace {
 QStringList actionTexts(const QWidget* menuOrBar) {
@@ -50,6 +59,7 @@ private slots:
     void converterProbedAtStartUp();
     void noListenerRunsForTheDefaults();
     void showingTheWindow();
+    void showingTheWindowWithoutATheme();
     void attribCommandIsHandedOverAsWritten();
     void closingTheWindowEndsTheProgram();
 };
@@ -277,6 +287,37 @@ void TestWindow::showingTheWindow() {
     QVERIFY(window->width() >= 600);
     QVERIFY(window->minimumWidth() < window->width() || window->maximumWidth() > window->width());
     Look::installSystem();
+}
+
+void TestWindow::showingTheWindowWithoutATheme() {
+    auto window = TestSupport::makeWindow(); // the pictures are loaded by now
+    // Hide every place a theme could come from: the resources, home and the
+    // working folder. Without a theme nothing packs the window, so the
+    // start-up size itself shows.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray oldHome = qgetenv("HOME");
+    const QString oldCurrent = QDir::currentPath();
+    cleanupResources();
+    qputenv("HOME", QFile::encodeName(dir.path()));
+    QDir::setCurrent(dir.path());
+    const auto restore = qScopeGuard([&] {
+        initResources();
+        qputenv("HOME", oldHome);
+        QDir::setCurrent(oldCurrent);
+    });
+    QVERIFY(!QFile::exists(":/Default.theme"));
+    // Qt keeps a window at least as large as its layout's minimum, which is
+    // wider than 400 here; with that minimum lifted the size asked for shows.
+    window->setMinimumSize(100, 100);
+
+    showMainWindow(*window);
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(!Look::themedLookActive());
+    QCOMPARE(window->size(), QSize(400, 700));
+    QRect centred(QPoint(), QSize(400, 700));
+    centred.moveCenter(QGuiApplication::primaryScreen()->availableGeometry().center());
+    QCOMPARE(window->pos(), centred.topLeft());
 }
 
 void TestWindow::attribCommandIsHandedOverAsWritten() {

@@ -278,6 +278,7 @@ private slots:
         QVERIFY(pushed);
         pushed->click();
         QCOMPARE(asked(), QStringList{question});
+        QCOMPARE(Testing::questionTitles(), std::vector<QString>{"Corvane"});
         QCOMPARE(tableImages(), imagesOf(kept));
     }
 
@@ -296,6 +297,7 @@ private slots:
         CorvaneGUI::model->clear();
         CorvaneGUI::buttonReset->click();
         QCOMPARE(asked(), QStringList{"Reset all?"});
+        QCOMPARE(Testing::questionTitles(), std::vector<QString>{"Corvane"});
     }
 
     void removeConvertedKeepsOrder_data() {

@@ -4,10 +4,13 @@
 #include "app/DialogsTesting.h"
 #include "app/FileFilterProxyModel.h"
 
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+
+#include <algorithm>
 
 namespace Dialogs {
 namespace {
@@ -55,6 +58,13 @@ void configure(QFileDialog& dialog, const FileRequest& request) {
     if (!request.acceptLabel.isEmpty())
         dialog.setLabelText(QFileDialog::Accept, request.acceptLabel);
 }
+
+// The dialog's file-type box. Its position, not its text, says which filter is
+// current: with HideNameFilterDetails Qt hands back shortened names that match
+// none of the names it was given.
+QComboBox* fileTypeBox(const QFileDialog& dialog) {
+    return dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+}
 } // namespace
 
 void showMessage(MessageKind kind, const QString& title, const QString& text,
@@ -74,7 +84,7 @@ void showMessage(MessageKind kind, const QString& title, const QString& text,
 
 bool ask(const QString& title, const QString& text) {
     if (Testing::Detail::enabled()) {
-        Testing::Detail::recordQuestion(text);
+        Testing::Detail::recordQuestion(title, text);
         return Testing::Detail::takeAnswer();
     }
     return QMessageBox::question(CorvaneGUI::frame, title, text,
@@ -82,26 +92,32 @@ bool ask(const QString& title, const QString& text) {
 }
 
 std::optional<FileAnswer> chooseFiles(const FileRequest& request) {
-    if (Testing::Detail::enabled())
-        return Testing::Detail::takeFiles(request);
+    if (Testing::Detail::enabled()) {
+        if (!Testing::Detail::realFileDialogs())
+            return Testing::Detail::takeFiles(request);
+        Testing::Detail::recordFileRequest(request);
+    }
 
     QFileDialog dialog(CorvaneGUI::frame);
     configure(dialog, request);
     auto* proxy = new FileFilterProxyModel(request.filters, &dialog);
     dialog.setProxyModel(proxy);
+    const int filterCount = static_cast<int>(request.filters.size());
+    // Positions past our filters are the dialog's own "everything" choice.
+    auto filterAt = [filterCount](int index) { return index < filterCount ? index : -1; };
+    int current = -1;
     const QStringList names = nameFiltersOf(request);
-    if (request.mode != FileMode::Directory) {
+    if (request.mode != FileMode::Directory && !names.isEmpty()) {
         dialog.setNameFilters(names);
-        const int current = request.currentFilter >= 0 ? request.currentFilter : 0;
-        if (current < names.size())
-            dialog.selectNameFilter(names[current]);
-        proxy->setActiveFilter(current < static_cast<int>(request.filters.size()) ? current : -1);
-        QObject::connect(
-            &dialog, &QFileDialog::filterSelected, proxy,
-            [proxy, names, count = static_cast<int>(request.filters.size())](const QString& name) {
-                const int index = static_cast<int>(names.indexOf(name));
-                proxy->setActiveFilter(index < count ? index : -1);
-            });
+        current = std::clamp(request.currentFilter, 0, static_cast<int>(names.size()) - 1);
+        dialog.selectNameFilter(names[current]);
+        if (QComboBox* box = fileTypeBox(dialog)) {
+            box->setCurrentIndex(current);
+            QObject::connect(
+                box, &QComboBox::currentIndexChanged, proxy,
+                [proxy, filterAt](int index) { proxy->setActiveFilter(filterAt(index)); });
+        }
+        proxy->setActiveFilter(filterAt(current));
     }
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
@@ -109,8 +125,10 @@ std::optional<FileAnswer> chooseFiles(const FileRequest& request) {
     FileAnswer answer;
     for (const QString& file : dialog.selectedFiles())
         answer.files << QDir::toNativeSeparators(file);
-    const int selected = static_cast<int>(names.indexOf(dialog.selectedNameFilter()));
-    answer.selectedFilter = selected < static_cast<int>(request.filters.size()) ? selected : -1;
+    if (current >= 0) {
+        const QComboBox* box = fileTypeBox(dialog);
+        answer.selectedFilter = filterAt(box ? box->currentIndex() : current);
+    }
     return answer;
 }
 

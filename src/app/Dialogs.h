@@ -49,7 +49,9 @@ bool openUrl(const QUrl& url);
 
 // Test side: once enabled, nothing is shown; answers come from the queues
 // (a question with no queued answer is "No", a dialog with none is cancelled)
-// and every exchange is recorded.
+// and every exchange is recorded. With real file dialogs switched on,
+// chooseFiles still records each request but shows the real dialog, for a
+// test to work through its widgets; messages and questions stay recorded.
 namespace Testing {
 struct Message {
     MessageKind kind;
@@ -63,9 +65,11 @@ void reset();
 void queueAnswer(bool yes);
 void queueFiles(std::optional<FileAnswer> answer);
 void setOpenUrlResult(bool result);
+void showRealFileDialogs(bool real);
 
 const std::vector<Message>& messages();
-const std::vector<QString>& questions();
+const std::vector<QString>& questions();      // their texts
+const std::vector<QString>& questionTitles(); // one for each text
 const std::vector<FileRequest>& fileRequests();
 const std::vector<QUrl>& openedUrls();
 } // namespace Testing

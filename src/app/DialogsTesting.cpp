@@ -7,10 +7,12 @@ namespace {
 struct State {
     bool enabled = false;
     bool openUrlResult = true;
+    bool realFileDialogs = false;
     std::deque<bool> answers;
     std::deque<std::optional<FileAnswer>> files;
     std::vector<Message> messages;
     std::vector<QString> questions;
+    std::vector<QString> questionTitles;
     std::vector<FileRequest> fileRequests;
     std::vector<QUrl> urls;
 };
@@ -46,8 +48,16 @@ const std::vector<Message>& messages() {
     return state().messages;
 }
 
+void showRealFileDialogs(bool real) {
+    state().realFileDialogs = real;
+}
+
 const std::vector<QString>& questions() {
     return state().questions;
+}
+
+const std::vector<QString>& questionTitles() {
+    return state().questionTitles;
 }
 
 const std::vector<FileRequest>& fileRequests() {
@@ -63,6 +73,10 @@ bool enabled() {
     return state().enabled;
 }
 
+bool realFileDialogs() {
+    return state().realFileDialogs;
+}
+
 bool takeAnswer() {
     if (state().answers.empty())
         return false;
@@ -71,8 +85,12 @@ bool takeAnswer() {
     return yes;
 }
 
-std::optional<FileAnswer> takeFiles(const FileRequest& request) {
+void recordFileRequest(const FileRequest& request) {
     state().fileRequests.push_back(request);
+}
+
+std::optional<FileAnswer> takeFiles(const FileRequest& request) {
+    recordFileRequest(request);
     if (state().files.empty())
         return std::nullopt;
     std::optional<FileAnswer> answer = std::move(state().files.front());
@@ -84,7 +102,8 @@ void record(MessageKind kind, const QString& title, const QString& text, const Q
     state().messages.push_back({kind, title, text, details});
 }
 
-void recordQuestion(const QString& text) {
+void recordQuestion(const QString& title, const QString& text) {
+    state().questionTitles.push_back(title);
     state().questions.push_back(text);
 }
 

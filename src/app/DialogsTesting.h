@@ -5,9 +5,11 @@
 // The recorded state of the test side of Dialogs; internal to the seam.
 namespace Dialogs::Testing::Detail {
 bool enabled();
+bool realFileDialogs();
 bool takeAnswer();
 std::optional<FileAnswer> takeFiles(const FileRequest& request);
+void recordFileRequest(const FileRequest& request);
 void record(MessageKind kind, const QString& title, const QString& text, const QString& details);
-void recordQuestion(const QString& text);
+void recordQuestion(const QString& title, const QString& text);
 bool recordUrl(const QUrl& url);
 } // namespace Dialogs::Testing::Detail

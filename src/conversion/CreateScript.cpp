@@ -2,6 +2,7 @@
 #include "app/CorvaneGUI.h"
 
 #include "app/Dialogs.h"
+#include "conversion/ClashQuestion.h"
 #include "conversion/SaveFile.h"
 #include "conversion/ScriptText.h"
 #include "conversion/TickedJobs.h"
@@ -10,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 
@@ -21,6 +23,8 @@ void warnExportFailed() {
 } // namespace
 
 void CorvaneGUI::createScript() {
+    if (!clashingTargetsAccepted(model->rows(), commandSettings()))
+        return;
     auto batFilter = std::make_shared<BatFilter>();
     auto shFilter = std::make_shared<ShFilter>();
     Dialogs::FileRequest request;
@@ -43,16 +47,23 @@ void CorvaneGUI::createScript() {
         selected >= 0 && request.filters[static_cast<size_t>(selected)] == shFilter;
     const QString target = scriptFileName(answer->files.first(), shellCurrent);
 
-    // A file that could not even be created in its folder is reported at once,
-    // as the writing below will be.
-    const QFileInfo targetInfo(target);
-    if (!targetInfo.exists() && !QFileInfo(targetInfo.absolutePath()).isDir())
-        warnExportFailed();
+    // A new target is first made as an empty file, and a folder that refuses
+    // it is reported at once, before the writing below fails and is reported
+    // as well. The empty file is removed again if the script is not written.
+    bool madeEmpty = false;
+    if (!QFileInfo::exists(target)) {
+        QFile empty(target);
+        madeEmpty = empty.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+        if (!madeEmpty)
+            warnExportFailed();
+    }
 
     const QString error = writeFileAtomically(target, [](QIODevice& file) {
         return writeExportScript(file, model->rows(), commandSettings(), version);
     });
     if (!error.isEmpty()) {
+        if (madeEmpty)
+            QFile::remove(target);
         warnExportFailed();
         return;
     }

@@ -3,6 +3,7 @@
 
 #include "app/Dialogs.h"
 #include "app/RunController.h"
+#include "conversion/ClashQuestion.h"
 #include "conversion/ConversionResult.h"
 #include "conversion/TickedJobs.h"
 #include "conversion/UpToDate.h"
@@ -25,6 +26,8 @@ void CorvaneGUI::processImages() {
                              ConversionResult::WriteError);
         return;
     }
+    if (!clashingTargetsAccepted(ticked->jobs))
+        return;
     std::vector<int> upToDate;
     if (skipUpToDate)
         upToDate = takeUpToDate(*ticked);

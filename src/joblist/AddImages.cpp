@@ -2,6 +2,7 @@
 #include "app/CorvaneGUI.h"
 
 #include "app/Dialogs.h"
+#include "joblist/FolderImages.h"
 #include "joblist/ImagesFilter.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/TargetPaths.h"
@@ -19,20 +20,6 @@ std::optional<JobRow> rowFor(const QString& path) {
     if (!target)
         return std::nullopt;
     return JobRow{true, path, std::move(*target), Status::Unprocessed};
-}
-
-// The image files directly inside a folder, in the order the file system
-// lists them; subfolders never count, whatever their name.
-QStringList imagesIn(const QString& folder) {
-    const ImagesFilter filter;
-    QStringList paths;
-    const QFileInfoList entries = QDir(folder).entryInfoList(
-        QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Unsorted);
-    for (const QFileInfo& entry : entries) {
-        if (entry.isFile() && filter.accept(entry))
-            paths << QDir::toNativeSeparators(entry.absoluteFilePath());
-    }
-    return paths;
 }
 } // namespace
 
@@ -94,7 +81,7 @@ void CorvaneGUI::ListenerAddDirectory::actionPerformed() const {
     const std::optional<Dialogs::FileAnswer> answer = Dialogs::chooseFiles(request);
     if (!answer || answer->files.isEmpty())
         return;
-    addImageRows(imagesIn(answer->files.first()));
+    addImageRows(imageFilesIn(answer->files.first()));
 }
 
 void CorvaneGUI::ListenerOpenDirectory::actionPerformed() const {

@@ -1,5 +1,7 @@
 #include "joblist/JobTableModel.h"
 
+#include <QDir>
+
 #include <algorithm>
 #include <iterator>
 
@@ -35,9 +37,12 @@ QVariant JobTableModel::data(const QModelIndex& index, int role) const {
             return r.process;
         return {};
     case ImageColumn:
-        return role == Qt::DisplayRole || role == Qt::EditRole ? QVariant(r.image) : QVariant();
-    case NewImageColumn:
-        return role == Qt::DisplayRole || role == Qt::EditRole ? QVariant(r.newImage) : QVariant();
+    case NewImageColumn: {
+        const QString& path = index.column() == ImageColumn ? r.image : r.newImage;
+        if (role == Qt::ToolTipRole) // the whole path, however the cell shortens it
+            return QDir::toNativeSeparators(path);
+        return role == Qt::DisplayRole || role == Qt::EditRole ? QVariant(path) : QVariant();
+    }
     case StatusColumn:
         if (role == Qt::ToolTipRole && r.status == Status::Failed && !r.failureReport.isEmpty())
             return QString::fromLocal8Bit(r.failureReport);
