@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QImage>
 #include <QLineEdit>
@@ -94,10 +95,19 @@ double runAll(int atOnce, bool live) {
     G::conversionsAtOnce = atOnce;
     QElapsedTimer clock;
     clock.start();
-    const std::optional<TickedJobs> ticked = tickedJobs(G::model->rows(), G::commandSettings());
-    RunController::start(*ticked, G::system, atOnce, {}, live);
-    while (RunController::active())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    // As Process starts a run, the lines composed as each row starts.
+    RunRequest request;
+    request.ticked = *tickedJobs(G::model->rows(), G::commandSettings(), JobLines::Later);
+    request.system = G::system;
+    request.maxAtOnce = atOnce;
+    request.lines = std::make_shared<const ConverterLines>(G::commandSettings());
+    request.live = live;
+    // The program's own way of waiting: an event loop that sleeps until something happens.
+    if (RunController* run = RunController::start(std::move(request))) {
+        QEventLoop loop;
+        QObject::connect(run, &RunController::ended, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
     return clock.nsecsElapsed() / 1e9;
 }
 

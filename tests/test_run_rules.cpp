@@ -142,6 +142,11 @@ void TestRunRules::reportsForPeople() {
 
     QCOMPARE(failureDetails({{"/a/x.png", "imf_copy: bad\nsecond"}, {"/a/y.png", "Exit 1."}}),
              "/a/x.png\n    imf_copy: bad\n    second\n\n/a/y.png\n    Exit 1.\n");
+    // The last lines only, and the last line alone once the text is long.
+    const FailedRowReport chatty{"/a/z.png", "1\n2\n3\n4\n5\n6\n7"};
+    QCOMPARE(failureDetails({chatty}, 2), "/a/z.png\n    6\n    7\n");
+    QCOMPARE(failureDetails({chatty, chatty}, 2, 10),
+             "/a/z.png\n    6\n    7\n\n/a/z.png\n    7\n");
     QCOMPARE(cancelledText(3, 5), "Processing Cancelled\n\n3 converted, 5 not converted.");
 }
 

@@ -30,12 +30,11 @@ RunController* RunController::active() {
     return s_active;
 }
 
-RunController* RunController::start(TickedJobs ticked, int system, int maxAtOnce,
-                                    std::vector<int> upToDate, bool live) {
+RunController* RunController::start(RunRequest request) {
     if (s_active)
         return nullptr;
-    const bool nothingToRun = ticked.jobs.empty() && !upToDate.empty();
-    auto* run = new RunController(std::move(ticked), system, maxAtOnce, std::move(upToDate), live);
+    const bool nothingToRun = request.ticked.jobs.empty() && !request.upToDate.empty();
+    auto* run = new RunController(std::move(request));
     if (nothingToRun) {
         // Every ticked row was up to date: nothing runs, not even an empty script.
         run->stampUpToDate();
@@ -60,12 +59,19 @@ RunController* RunController::start(TickedJobs ticked, int system, int maxAtOnce
     return run;
 }
 
-RunController::RunController(TickedJobs ticked, int system, int maxAtOnce,
-                             std::vector<int> upToDate, bool live)
-    : m_rows(std::move(ticked.rows))
-    , m_upToDate(std::move(upToDate))
-    , m_queue(std::make_unique<ConversionQueue>(system, std::move(ticked.jobs), maxAtOnce))
-    , m_live(live) {
+RunController::RunController(RunRequest request)
+    : m_rows(std::move(request.ticked.rows))
+    , m_upToDate(std::move(request.upToDate))
+    , m_live(request.live) {
+    ConversionQueue::LineSource lineFor;
+    if (request.lines) {
+        lineFor = [this, lines = request.lines](int job, const BatchJob& batchJob) {
+            return lines->line(CorvaneGUI::model->row(m_rows[static_cast<size_t>(job)]),
+                               batchJob.target);
+        };
+    }
+    m_queue = std::make_unique<ConversionQueue>(request.system, std::move(request.ticked.jobs),
+                                                request.maxAtOnce, std::move(lineFor));
     connect(m_queue.get(), &ConversionQueue::jobStarted, this, &RunController::jobStarted);
     connect(m_queue.get(), &ConversionQueue::jobFinished, this, &RunController::jobFinished);
     // Queued, so the queue is no longer on the stack when it is dropped.

@@ -17,6 +17,21 @@
 // One "Process" run seen through the window: it starts the queue, stamps each
 // row the moment it ends, keeps the progress dialog current, locks the table
 // and the options while the run lasts, and shows the result box at the end.
+// What a run is asked to do.
+struct RunRequest {
+    TickedJobs ticked;
+    int system = 0;
+    int maxAtOnce = 1;
+    // Ticked rows left out because their targets are up to date: they become
+    // "Converted" without running anything.
+    std::vector<int> upToDate;
+    // Composes the lines of jobs given without one, as each row starts.
+    std::shared_ptr<const ConverterLines> lines;
+    // Off: the table and the progress dialog learn of the rows only at the
+    // end (to measure what the live view costs).
+    bool live = true;
+};
+
 class RunController final : public QObject {
     Q_OBJECT
 public:
@@ -24,15 +39,10 @@ public:
     // few times a second, however fast rows end.
     static constexpr int RefreshMs = 200;
 
-    // Starts a run of the ticked rows with at most `maxAtOnce` conversions at
-    // once. Nothing runs, and "Error Writing File" is shown, when the run's
-    // scripts cannot be written; the result is then null.
-    // `upToDate` are ticked rows left out because their targets are up to
-    // date: they become "Converted" without running anything. `live` off:
-    // the table and the progress dialog learn of the rows only at the end (to
-    // measure what the live view costs).
-    static RunController* start(TickedJobs ticked, int system, int maxAtOnce,
-                                std::vector<int> upToDate = {}, bool live = true);
+    // Starts a run; nothing runs, and "Error Writing File" is shown, when
+    // the run's scripts cannot be written. The result is then null, as it is
+    // when nothing needs to run.
+    static RunController* start(RunRequest request);
     // The run under way, if any.
     static RunController* active();
 
@@ -50,8 +60,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    RunController(TickedJobs ticked, int system, int maxAtOnce, std::vector<int> upToDate,
-                  bool live);
+    explicit RunController(RunRequest request);
     void stampUpToDate();
     int total() const { return static_cast<int>(m_rows.size() + m_upToDate.size()); }
 

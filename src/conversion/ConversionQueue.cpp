@@ -12,11 +12,12 @@
 #include <algorithm>
 
 ConversionQueue::ConversionQueue(int system, std::vector<BatchJob> jobs, int maxAtOnce,
-                                 QObject* parent)
+                                 LineSource lineFor, QObject* parent)
     : QObject(parent)
     , m_system(system)
     , m_jobs(std::move(jobs))
-    , m_maxAtOnce(std::max(1, maxAtOnce)) {
+    , m_maxAtOnce(std::max(1, maxAtOnce))
+    , m_lineFor(std::move(lineFor)) {
     if (m_jobs.empty()) {
         BatchJob headerOnly;
         headerOnly.checkTarget = false;
@@ -36,7 +37,11 @@ bool ConversionQueue::prepare() {
     if (!m_folder)
         return false;
     const QString probe = m_folder->filePath(rowScriptName(m_system, 0));
-    const bool written = writeRunScript(probe, rowScriptBytes(m_system, m_jobs.front().command));
+    const BatchJob& first = m_jobs.front();
+    const QString line = first.command.isNull() && first.checkTarget && m_lineFor
+                             ? m_lineFor(0, first)
+                             : first.command;
+    const bool written = writeRunScript(probe, rowScriptBytes(m_system, line));
     QFile::remove(probe);
     return written;
 }
@@ -57,8 +62,12 @@ void ConversionQueue::cancel() {
 void ConversionQueue::startMore() {
     while (!m_cancelling && m_running < m_maxAtOnce && m_next < jobCount()) {
         const int job = m_next++;
+        BatchJob& next = m_jobs[static_cast<size_t>(job)];
+        if (next.command.isNull() && next.checkTarget && m_lineFor)
+            next.command = m_lineFor(job, next);
         auto* row = new RowConversion(m_system, m_folder->filePath(rowScriptName(m_system, job)),
-                                      m_jobs[static_cast<size_t>(job)], this);
+                                      std::move(next), this);
+        next = BatchJob{};
         connect(row, &RowConversion::finished, this, [this, job, row] { rowEnded(job, row); });
         m_active.emplace(job, row);
         ++m_running;

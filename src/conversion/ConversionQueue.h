@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -28,7 +29,10 @@ struct JobVerdict {
 class ConversionQueue final : public QObject {
     Q_OBJECT
 public:
-    ConversionQueue(int system, std::vector<BatchJob> jobs, int maxAtOnce,
+    // Composes a job's line as it starts, for jobs given without one.
+    using LineSource = std::function<QString(int job, const BatchJob&)>;
+
+    ConversionQueue(int system, std::vector<BatchJob> jobs, int maxAtOnce, LineSource lineFor = {},
                     QObject* parent = nullptr);
     ~ConversionQueue() override;
 
@@ -53,8 +57,9 @@ private:
     void rowEnded(int job, RowConversion* row);
 
     int m_system;
-    std::vector<BatchJob> m_jobs;
+    std::vector<BatchJob> m_jobs; // each emptied once its row has started
     int m_maxAtOnce;
+    LineSource m_lineFor;
     std::unique_ptr<QTemporaryDir> m_folder;
     std::unordered_map<int, RowConversion*> m_active;
     OutputBudget m_budget;

@@ -20,7 +20,10 @@ CommandSettings CorvaneGUI::commandSettings() {
 void CorvaneGUI::processImages() {
     if (RunController::active())
         return;
-    std::optional<TickedJobs> ticked = tickedJobs(model->rows(), commandSettings());
+    // The lines are composed as each row starts: a run of a hundred thousand
+    // rows need not hold all of them at once.
+    const CommandSettings settings = commandSettings();
+    std::optional<TickedJobs> ticked = tickedJobs(model->rows(), settings, JobLines::Later);
     if (!ticked) {
         Dialogs::showMessage(Dialogs::MessageKind::Error, dialogTitle,
                              ConversionResult::WriteError);
@@ -28,10 +31,14 @@ void CorvaneGUI::processImages() {
     }
     if (!clashingTargetsAccepted(ticked->jobs))
         return;
-    std::vector<int> upToDate;
+    RunRequest request;
     if (skipUpToDate)
-        upToDate = takeUpToDate(*ticked);
-    RunController::start(std::move(*ticked), system, conversionsAtOnce, std::move(upToDate));
+        request.upToDate = takeUpToDate(*ticked);
+    request.ticked = std::move(*ticked);
+    request.system = system;
+    request.maxAtOnce = conversionsAtOnce;
+    request.lines = std::make_shared<const ConverterLines>(settings);
+    RunController::start(std::move(request));
 }
 
 void CorvaneGUI::ListenerProcessImages::actionPerformed() const {

@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 QString rowResultText(int system, const RowOutcome& outcome) {
     if (!outcome.scriptWritten)
         return ConversionResult::WriteError;
@@ -54,13 +56,16 @@ QString cancelledText(int converted, int notConverted) {
         .arg(notConverted);
 }
 
-QString failureDetails(const std::vector<FailedRowReport>& failed) {
+QString failureDetails(const std::vector<FailedRowReport>& failed, int linesPerRow,
+                       qsizetype budgetChars) {
     QString text;
     for (const FailedRowReport& row : failed) {
         if (!text.isEmpty())
             text += QLatin1Char('\n');
         text += row.source + QLatin1Char('\n');
-        for (const QString& line : row.report.split(QLatin1Char('\n')))
+        const QStringList lines = row.report.split(QLatin1Char('\n'));
+        const qsizetype keep = text.size() > budgetChars ? 1 : linesPerRow;
+        for (const QString& line : lines.mid(std::max<qsizetype>(0, lines.size() - keep)))
             text += QStringLiteral("    ") + line + QLatin1Char('\n');
     }
     return text;

@@ -39,9 +39,12 @@ struct FailedRowReport {
     QString report; // the converter's last lines, or its exit values
 };
 
-// The "Show Details..." text: every failed row, its source path, then its
-// report indented under it.
-QString failureDetails(const std::vector<FailedRowReport>& failed);
+// The "Show Details..." text: every failed row, its source path, then the
+// last `linesPerRow` lines of its report indented under it. Once the text has
+// grown past `budgetChars`, later rows get their last line only, so that a run
+// where thousands failed still gives a box that opens at once.
+QString failureDetails(const std::vector<FailedRowReport>& failed, int linesPerRow = 5,
+                       qsizetype budgetChars = 4 * 1024 * 1024);
 
 // The progress dialog's text, e.g. "Converting 12 of 340: wood_albedo.png"
 // then the elapsed time and, once a row has ended, the time left.

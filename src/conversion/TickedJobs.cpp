@@ -60,8 +60,20 @@ private:
 };
 } // namespace
 
+ConverterLines::ConverterLines(CommandSettings settings)
+    : m_settings(std::move(settings))
+    , m_prefix(commandPrefix(m_settings.converterPath, buildFlagString(m_settings.flags),
+                             m_settings.system)) {}
+
+QString ConverterLines::line(const JobRow& row, const QString& target) const {
+    QString command;
+    command.reserve(m_prefix.size() + row.image.size() + target.size() + 8);
+    appendConverterCommand(command, m_prefix, row.image, target, m_settings.system);
+    return command;
+}
+
 std::optional<TickedJobs> tickedJobs(const std::vector<JobRow>& rows,
-                                     const CommandSettings& settings) {
+                                     const CommandSettings& settings, JobLines lines) {
     const LineComposer composer(settings);
     TickedJobs result;
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -71,12 +83,12 @@ std::optional<TickedJobs> tickedJobs(const std::vector<JobRow>& rows,
         std::optional<QString> target = composer.target(row);
         if (!target)
             return std::nullopt;
-        QString command;
-        command.reserve(composer.estimate(row));
-        composer.append(command, row, *target);
-        result.rows.push_back(static_cast<int>(i));
         BatchJob job;
-        job.command = std::move(command);
+        if (lines == JobLines::Composed) {
+            job.command.reserve(composer.estimate(row));
+            composer.append(job.command, row, *target);
+        }
+        result.rows.push_back(static_cast<int>(i));
         job.target = std::move(*target);
         job.source = row.image;
         result.jobs.push_back(std::move(job));

@@ -23,10 +23,29 @@ struct TickedJobs {
     std::vector<BatchJob> jobs; // its line and the file that line writes
 };
 
-// The converter line of every ticked row, in table order; nothing when a
-// row's target cannot be placed in the output directory.
+// Whether tickedJobs() composes the lines at once or leaves them to
+// ConverterLines when each row starts: a long run then never holds a hundred
+// thousand lines at the same time.
+enum class JobLines { Composed, Later };
+
+// Every ticked row in table order, with the file its line writes (and the
+// line itself, unless asked for later); nothing when a row's target cannot be
+// placed in the output directory.
 std::optional<TickedJobs> tickedJobs(const std::vector<JobRow>& rows,
-                                     const CommandSettings& settings);
+                                     const CommandSettings& settings,
+                                     JobLines lines = JobLines::Composed);
+
+// Composes rows' converter lines from settings taken once (the converter
+// token is quoted once, not once per row).
+class ConverterLines {
+public:
+    explicit ConverterLines(CommandSettings settings);
+    QString line(const JobRow& row, const QString& target) const;
+
+private:
+    CommandSettings m_settings;
+    QString m_prefix;
+};
 
 // Writes an exported script for the ticked rows to `device`, in the host's
 // line ends and the bytes scriptBytes() would give, a piece at a time; false
