@@ -75,8 +75,8 @@ void CorvaneGUI::setUpClass() {
     itemSkipUpToDate = new QAction(QStringLiteral("Skip Up-to-Date Images"));
     itemSkipUpToDate->setCheckable(true);
     itemSkipUpToDate->setToolTip(
-        QStringLiteral("Leave out images whose .map file was written after the image last "
-                       "changed. Only file times are compared: changed flags are not noticed."));
+        QStringLiteral("Leave out images whose .map file is newer than the image.\n"
+                       "Only file times are compared: changed flags are not noticed."));
     itemAbout = new QAction(QStringLiteral("&About"));
     itemUpdate = new QAction(QStringLiteral("&Update"));
     itemDonate = new QAction(QStringLiteral("&Donate"));
