@@ -26,19 +26,8 @@ QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-QStringList statuses() {
-    QStringList texts;
-    for (const JobRow& row : G::model->rows())
-        texts << row.status;
-    return texts;
-}
-
-QList<bool> ticks() {
-    QList<bool> values;
-    for (const JobRow& row : G::model->rows())
-        values << row.process;
-    return values;
-}
+using TestSupport::statuses;
+using TestSupport::ticks;
 
 bool lastMessageIs(Kind kind, const QString& title, const QString& text) {
     if (T::messages().empty())

@@ -75,19 +75,8 @@ bool processRunning(qint64 pid) {
     return state != 'Z' && state != 'X';
 }
 
-QStringList statuses() {
-    QStringList texts;
-    for (const JobRow& row : G::model->rows())
-        texts << row.status;
-    return texts;
-}
-
-QList<bool> ticks() {
-    QList<bool> values;
-    for (const JobRow& row : G::model->rows())
-        values << row.process;
-    return values;
-}
+using TestSupport::statuses;
+using TestSupport::ticks;
 
 // Scripts left anywhere under the cache.
 QStringList scriptsUnder(const QString& folder) {

@@ -130,6 +130,9 @@ void TestRunRules::reportsForPeople() {
     QCOMPARE(lastLines("ial line\nimf_copy: cannot read\n\n", true), "imf_copy: cannot read");
     QCOMPARE(lastLines("whole line\nlast\n", false), "whole line\nlast");
     QCOMPARE(lastLines("no newline at all", true), "no newline at all");
+    QCOMPARE(lastLinesOf("a\nb\nc\nd", 2), "c\nd");
+    QCOMPARE(lastLinesOf("a\nb\nc\n", 2), "b\nc\n");
+    QCOMPARE(lastLinesOf("a\nb", 5), "a\nb");
 
     RowOutcome quiet;
     quiet.permissionExit = 0;

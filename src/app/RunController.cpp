@@ -20,6 +20,7 @@ namespace {
 RunController* s_active = nullptr;
 
 constexpr int ShowDialogAfterMs = 300; // a run that ends at once shows no dialog
+constexpr int DetailLinesPerRow = 5;
 
 QString fileNameOf(const QString& path) {
     return path.mid(lastSeparator(path) + 1);
@@ -243,9 +244,12 @@ void RunController::report(bool cancelled) {
     failed.reserve(m_failedJobs.size());
     for (int job : m_failedJobs) {
         const JobRow& row = CorvaneGUI::model->row(m_rows[static_cast<size_t>(job)]);
-        failed.push_back({row.image, QString::fromLocal8Bit(row.failureReport)});
+        // Only the last lines are shown: decoding all of a large run's output
+        // at once would cost more memory than the output itself.
+        failed.push_back(
+            {row.image, QString::fromLocal8Bit(lastLinesOf(row.failureReport, DetailLinesPerRow))});
     }
-    const QString details = failureDetails(failed);
+    const QString details = failureDetails(failed, DetailLinesPerRow);
     const QString& title = CorvaneGUI::dialogTitle;
     if (cancelled) {
         Dialogs::showMessage(Dialogs::MessageKind::Warning, title,

@@ -41,3 +41,15 @@ QString lastLines(const QByteArray& tail, bool truncated) {
         lines.chop(1);
     return lines;
 }
+
+QByteArray lastLinesOf(const QByteArray& text, int count) {
+    qsizetype from = text.size();
+    if (text.endsWith('\n'))
+        --from;
+    for (int line = 0; line < count && from > 0; ++line) {
+        from = text.lastIndexOf('\n', from - 1);
+        if (from < 0)
+            return text;
+    }
+    return from > 0 ? text.mid(from + 1) : text;
+}

@@ -42,3 +42,6 @@ private:
 // The tail as whole lines for a person: a line cut at the front is dropped,
 // trailing blank lines go.
 QString lastLines(const QByteArray& tail, bool truncated);
+
+// The last `count` lines of `text` (its trailing line end kept).
+QByteArray lastLinesOf(const QByteArray& text, int count);

@@ -9,11 +9,23 @@
 
 #ifdef Q_OS_UNIX
 #include <QFile>
-#include <QHash>
+#include <QStringEncoder>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
+#endif
+
+#ifdef Q_OS_UNIX
+namespace {
+FileStamp stampOf(const struct stat& info) {
+#ifdef Q_OS_MACOS
+    const timespec& written = info.st_mtimespec;
+#else
+    const timespec& written = info.st_mtim;
+#endif
+    return FileStamp{static_cast<qint64>(info.st_size),
+                     static_cast<qint64>(written.tv_sec) * 1000000000 + written.tv_nsec};
+}
+} // namespace
 #endif
 
 std::optional<FileStamp> fileStamp(const QString& path) {
@@ -22,13 +34,7 @@ std::optional<FileStamp> fileStamp(const QString& path) {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return std::nullopt;
-#ifdef Q_OS_MACOS
-    const timespec& written = info.st_mtimespec;
-#else
-    const timespec& written = info.st_mtim;
-#endif
-    return FileStamp{static_cast<qint64>(info.st_size),
-                     static_cast<qint64>(written.tv_sec) * 1000000000 + written.tv_nsec};
+    return stampOf(info);
 #else
     const QFileInfo info(path);
     if (!info.exists())
@@ -43,74 +49,45 @@ bool isUpToDate(const std::optional<FileStamp>& source, const std::optional<File
 
 namespace {
 #ifdef Q_OS_UNIX
-// Looks up many files that mostly share a few folders: each folder is opened
-// once and its files are looked up relative to it, so the system does not
-// walk the whole path again for each of a hundred thousand files.
-class FolderLookup {
+// Looks a path up without allocating: the name is encoded into a buffer the
+// thread reuses for every file (the file system's names are UTF-8 here).
+class Lookup {
 public:
-    ~FolderLookup() {
-        for (int fd : m_fds)
-            if (fd >= 0)
-                ::close(fd);
-    }
-
-    struct Entry {
-        int folder; // index into the folders, -1: relative to the working folder
-        QByteArray name;
-    };
-
-    Entry entry(const QString& path) {
-        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-        if (slash < 0)
-            return {-1, QFile::encodeName(path)};
-        const QStringView folder = QStringView(path).first(std::max<qsizetype>(slash, 1));
-        auto found = m_index.constFind(folder);
-        if (found == m_index.constEnd()) {
-            m_fds.push_back(::open(QFile::encodeName(folder.toString()).constData(),
-                                   O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-            found = m_index.insert(folder, static_cast<int>(m_fds.size()) - 1);
-        }
-        return {*found, QFile::encodeName(path.mid(slash + 1))};
-    }
-
-    std::optional<FileStamp> stamp(const Entry& entry) const {
-        const int fd = entry.folder < 0 ? AT_FDCWD : m_fds[static_cast<size_t>(entry.folder)];
+    std::optional<FileStamp> stamp(const QString& path) {
+        m_name.resize(static_cast<size_t>(3 * path.size() + 1));
+        char* end = m_encoder.appendToBuffer(m_name.data(), path);
+        *end = '\0';
         struct stat info {};
-        if (fd == -1 || ::fstatat(fd, entry.name.constData(), &info, 0) != 0)
+        if (::stat(m_name.data(), &info) != 0)
             return std::nullopt;
-#ifdef Q_OS_MACOS
-        const timespec& written = info.st_mtimespec;
-#else
-        const timespec& written = info.st_mtim;
-#endif
-        return FileStamp{static_cast<qint64>(info.st_size),
-                         static_cast<qint64>(written.tv_sec) * 1000000000 + written.tv_nsec};
+        return stampOf(info);
     }
 
 private:
-    QHash<QStringView, int> m_index; // views into the jobs' own paths
-    std::vector<int> m_fds;
+    QStringEncoder m_encoder{QStringConverter::Utf8};
+    std::vector<char> m_name;
 };
+#else
+struct Lookup {
+    std::optional<FileStamp> stamp(const QString& path) { return fileStamp(path); }
+};
+#endif
 
 std::vector<char> upToDateFlags(const std::vector<BatchJob>& jobs) {
-    FolderLookup lookup;
-    std::vector<std::pair<FolderLookup::Entry, FolderLookup::Entry>> entries;
-    entries.reserve(jobs.size());
-    for (const BatchJob& job : jobs)
-        entries.emplace_back(lookup.entry(job.target), lookup.entry(job.source));
     std::vector<char> flags(jobs.size(), 0);
     const auto check = [&](size_t first, size_t last) {
+        Lookup lookup;
         for (size_t i = first; i < last; ++i) {
-            const std::optional<FileStamp> target = lookup.stamp(entries[i].first);
+            const std::optional<FileStamp> target = lookup.stamp(jobs[i].target);
             // Most targets of a first run do not exist: their sources need no look.
-            flags[i] = target && isUpToDate(lookup.stamp(entries[i].second), target);
+            flags[i] = target && isUpToDate(lookup.stamp(jobs[i].source), target);
         }
     };
-    // The look-ups wait on the file system, not the processor: share them out.
+    // The look-ups mostly wait on the file system's own work: share them out.
     const size_t workers =
         jobs.size() < 4096 ? 1 : std::clamp<size_t>(QThread::idealThreadCount(), 1, 8);
-    std::vector<std::thread> threads;
     const size_t step = (jobs.size() + workers - 1) / workers;
+    std::vector<std::thread> threads;
     for (size_t w = 1; w < workers; ++w)
         threads.emplace_back(check, w * step, std::min(jobs.size(), (w + 1) * step));
     check(0, std::min(jobs.size(), step));
@@ -118,16 +95,6 @@ std::vector<char> upToDateFlags(const std::vector<BatchJob>& jobs) {
         thread.join();
     return flags;
 }
-#else
-std::vector<char> upToDateFlags(const std::vector<BatchJob>& jobs) {
-    std::vector<char> flags(jobs.size(), 0);
-    for (size_t i = 0; i < jobs.size(); ++i) {
-        const std::optional<FileStamp> target = fileStamp(jobs[i].target);
-        flags[i] = target && isUpToDate(fileStamp(jobs[i].source), target);
-    }
-    return flags;
-}
-#endif
 } // namespace
 
 std::vector<int> takeUpToDate(TickedJobs& ticked) {

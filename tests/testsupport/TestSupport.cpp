@@ -2,6 +2,7 @@
 
 #include "app/Dialogs.h"
 #include "app/RunController.h"
+#include "joblist/JobTableModel.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -44,6 +45,20 @@ QByteArray readAll(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+QStringList statuses() {
+    QStringList texts;
+    for (const JobRow& row : CorvaneGUI::model->rows())
+        texts << row.status;
+    return texts;
+}
+
+QList<bool> ticks() {
+    QList<bool> values;
+    for (const JobRow& row : CorvaneGUI::model->rows())
+        values << row.process;
+    return values;
 }
 
 bool finishRun(int timeoutMs) {

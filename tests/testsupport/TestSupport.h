@@ -28,6 +28,10 @@ bool writeFile(const QString& path, const QByteArray& bytes, bool executable = f
 // Text content of a file, empty when it cannot be read.
 QByteArray readAll(const QString& path);
 
+// Every row's status, and every row's tick, in table order.
+QStringList statuses();
+QList<bool> ticks();
+
 // Runs the event loop until the conversion run under way (if any) has ended;
 // false when it is still running after `timeoutMs`.
 bool finishRun(int timeoutMs = 60000);
