@@ -6,6 +6,8 @@
 #include "conversion/RunVerdict.h"
 #include "conversion/UpToDate.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestRunRules : public QObject {
@@ -19,6 +21,7 @@ private slots:
     void reportsForPeople();
     void progress();
     void upToDateRule();
+    void upToDateInABigFolder();
 };
 
 void TestRunRules::launchFollowsTheFlavour() {
@@ -175,6 +178,43 @@ void TestRunRules::upToDateRule() {
     QVERIFY(!isUpToDate(std::nullopt, FileStamp{10, 9000})); // the converter will say why
     QCOMPARE(upToDateText(1), "1 image was up to date.");
     QCOMPARE(upToDateText(3), "3 images were up to date.");
+}
+
+void TestRunRules::upToDateInABigFolder() {
+    // Enough rows in one folder for it to be listed rather than looked up
+    // file by file: first with most targets missing, then with most present.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    };
+    TickedJobs ticked;
+    std::vector<int> expected;
+    for (int i = 0; i < 200; ++i) {
+        BatchJob job;
+        job.source = dir.filePath(QStringLiteral("t%1.png").arg(i));
+        job.target = dir.filePath(QStringLiteral("t%1 ü.map").arg(i)); // a name beyond ASCII too
+        QVERIFY(write(job.source, "image"));
+        ticked.jobs.push_back(job);
+        ticked.rows.push_back(1000 + i);
+    }
+    QTest::qWait(20); // targets written after their sources, whatever the clock's grain
+    for (int i = 0; i < 200; i += 10) {
+        QVERIFY(write(ticked.jobs[size_t(i)].target, i % 20 ? "map" : "")); // every other empty
+        if (i % 20)
+            expected.push_back(1000 + i);
+    }
+    TickedJobs mostlyMissing = ticked;
+    QCOMPARE(takeUpToDate(mostlyMissing), expected);
+    QCOMPARE(mostlyMissing.jobs.size(), size_t(200 - expected.size()));
+    QCOMPARE(mostlyMissing.rows.front(), 1000);
+
+    for (size_t i = 0; i < 200; ++i)
+        QVERIFY(write(ticked.jobs[i].target, i == 7 ? "" : "map"));
+    TickedJobs mostlyPresent = ticked;
+    QCOMPARE(takeUpToDate(mostlyPresent).size(), size_t(199));
+    QCOMPARE(mostlyPresent.rows, std::vector<int>{1007});
 }
 
 QTEST_MAIN(TestRunRules)

@@ -1,16 +1,17 @@
 #include "conversion/UpToDate.h"
 
-#include <QFileInfo>
+#include "conversion/FolderListing.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QStringEncoder>
 #include <QThread>
 
 #include <algorithm>
 #include <thread>
 
 #ifdef Q_OS_UNIX
-#include <QFile>
-#include <QStringEncoder>
-
 #include <sys/stat.h>
 #endif
 
@@ -73,11 +74,57 @@ struct Lookup {
 };
 #endif
 
+// Whether most of a folder's first targets are missing: listing a folder
+// costs about as much as looking up a third of its files, so it pays only
+// when the lookups would mostly fail (a first run).
+bool mostlyMissing(const std::vector<BatchJob>& jobs, const std::vector<size_t>& group) {
+    constexpr size_t sample = 16;
+    Lookup lookup;
+    size_t missing = 0;
+    for (size_t k = 0; k < sample && k < group.size(); ++k)
+        missing += !lookup.stamp(jobs[group[k]].target);
+    return 2 * missing > std::min(sample, group.size());
+}
+
+// Which targets may exist: a folder holding many of them is listed once, and
+// those it does not hold need no lookup at all.
+std::vector<char> targetsMaybePresent(const std::vector<BatchJob>& jobs) {
+    constexpr size_t listFrom = 64; // fewer targets in a folder: look each one up
+    std::vector<char> present(jobs.size(), 1);
+    QHash<QStringView, std::vector<size_t>> byFolder;
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        const QString& target = jobs[i].target;
+        const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
+        if (slash > 0)
+            byFolder[QStringView(target).first(slash)].push_back(i);
+    }
+    QStringEncoder encoder(QStringConverter::Utf8);
+    std::string name;
+    for (auto group = byFolder.cbegin(); group != byFolder.cend(); ++group) {
+        if (group->size() < listFrom || !mostlyMissing(jobs, *group))
+            continue;
+        const FolderListing listing(QFile::encodeName(group.key().toString()));
+        if (!listing.isValid())
+            continue;
+        for (size_t i : *group) {
+            const QStringView file = QStringView(jobs[i].target).sliced(group.key().size() + 1);
+            name.resize(static_cast<size_t>(3 * file.size()));
+            name.resize(
+                static_cast<size_t>(encoder.appendToBuffer(name.data(), file) - name.data()));
+            present[i] = listing.contains(name);
+        }
+    }
+    return present;
+}
+
 std::vector<char> upToDateFlags(const std::vector<BatchJob>& jobs) {
     std::vector<char> flags(jobs.size(), 0);
+    const std::vector<char> present = targetsMaybePresent(jobs);
     const auto check = [&](size_t first, size_t last) {
         Lookup lookup;
         for (size_t i = first; i < last; ++i) {
+            if (!present[i])
+                continue;
             const std::optional<FileStamp> target = lookup.stamp(jobs[i].target);
             // Most targets of a first run do not exist: their sources need no look.
             flags[i] = target && isUpToDate(lookup.stamp(jobs[i].source), target);
