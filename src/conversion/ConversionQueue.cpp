@@ -95,6 +95,7 @@ void ConversionQueue::rowEnded(int job, RowConversion* row) {
             lines = exitValuesText(m_system, outcome).toLocal8Bit();
         else if (lines.size() > OutputTail::DefaultLimit)
             lines = lines.right(OutputTail::DefaultLimit);
+        lines.squeeze(); // encoding reserves three bytes a character; keep only what is used
         verdict.report = std::move(lines);
     }
     row->deleteLater();
