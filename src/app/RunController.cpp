@@ -54,8 +54,10 @@ RunController* RunController::start(RunRequest request) {
     run->stampUpToDate();
     run->lockWindow(true);
     run->m_clock.start();
-    if (run->m_live)
+    if (run->m_live) {
+        run->showProgressDialog();
         run->m_refresh.start();
+    }
     run->m_queue->start();
     return run;
 }
@@ -80,9 +82,21 @@ RunController::RunController(RunRequest request)
             Qt::QueuedConnection);
     m_refresh.setInterval(RefreshMs);
     connect(&m_refresh, &QTimer::timeout, this, &RunController::refresh);
-    if (!m_live)
-        return;
+}
 
+void RunController::stampUpToDate() {
+    for (int rowIndex : m_upToDate) {
+        JobRow& row = CorvaneGUI::model->rowForQuietUpdate(rowIndex);
+        row.status = Status::Converted;
+        row.process = false;
+        row.failureReport.clear();
+        markDirty(rowIndex);
+    }
+    m_done += static_cast<int>(m_upToDate.size());
+    m_converted += static_cast<int>(m_upToDate.size());
+}
+
+void RunController::showProgressDialog() {
     m_dialog = new QProgressDialog(CorvaneGUI::frame);
     m_dialog->setWindowTitle(CorvaneGUI::dialogTitle);
     m_dialog->setCancelButtonText(QStringLiteral("Cancel"));
@@ -96,18 +110,6 @@ RunController::RunController(RunRequest request)
     // The Cancel button, Escape and the close button all end the run.
     connect(m_dialog, &QProgressDialog::canceled, this, &RunController::cancel);
     connect(m_dialog, &QDialog::rejected, this, &RunController::cancel);
-}
-
-void RunController::stampUpToDate() {
-    for (int rowIndex : m_upToDate) {
-        JobRow& row = CorvaneGUI::model->rowForQuietUpdate(rowIndex);
-        row.status = Status::Converted;
-        row.process = false;
-        row.failureReport.clear();
-        markDirty(rowIndex);
-    }
-    m_done += static_cast<int>(m_upToDate.size());
-    m_converted += static_cast<int>(m_upToDate.size());
 }
 
 RunController::~RunController() {

@@ -65,6 +65,8 @@ private:
     int total() const { return static_cast<int>(m_rows.size() + m_upToDate.size()); }
 
     void lockWindow(bool locked);
+    // It shows itself once the run has lasted a moment.
+    void showProgressDialog();
     void jobStarted(int job);
     void jobFinished(int job, const JobVerdict& verdict);
     void queueFinished(bool cancelled);

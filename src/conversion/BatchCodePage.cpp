@@ -1,8 +1,6 @@
 #include "conversion/BatchCodePage.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "conversion/AsciiText.h"
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -14,27 +12,6 @@
 #endif
 
 namespace {
-// How many leading characters of `text` are ASCII, which every code page
-// holds; paths are mostly ASCII, so this is nearly all a check costs.
-qsizetype asciiLength(QStringView text) {
-    const char16_t* chars = text.utf16();
-    const qsizetype size = text.size();
-    qsizetype i = 0;
-#if defined(__SSE2__)
-    const __m128i high = _mm_set1_epi16(static_cast<short>(0xff80));
-    for (; i + 16 <= size; i += 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars + i + 8));
-        const __m128i outside = _mm_and_si128(_mm_or_si128(a, b), high);
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(outside, _mm_setzero_si128())) != 0xffff)
-            break;
-    }
-#endif
-    while (i < size && chars[i] < 0x80)
-        ++i;
-    return i;
-}
-
 #ifndef Q_OS_WIN
 constexpr char codePageName[] = "IBM850";
 
@@ -64,7 +41,7 @@ const std::bitset<0x10000>& heldCharacters() {
 } // namespace
 
 bool BatchCodePage::holds(QStringView text) const {
-    const qsizetype ascii = asciiLength(text);
+    const qsizetype ascii = asciiPrefixLength(text);
     return ascii == text.size() || holdsAll(text.sliced(ascii));
 }
 

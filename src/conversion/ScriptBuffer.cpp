@@ -1,14 +1,11 @@
 #include "conversion/ScriptBuffer.h"
 
+#include "conversion/AsciiText.h"
 #include "conversion/ScriptText.h"
 
 #include <QIODevice>
 
 #include <algorithm>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
 // No encoding here needs more than three bytes for one UTF-16 unit.
@@ -39,27 +36,6 @@ void ScriptBuffer::addLine(QStringView line) {
     endLine();
 }
 
-// Copies the leading ASCII characters of `text` to `out` as bytes (ASCII is
-// the same in UTF-8 and every Windows code page) and returns how many it
-// copied; paths are mostly ASCII, and the general encoder is far slower.
-static qsizetype copyAscii(const char16_t* text, qsizetype size, char* out) {
-    qsizetype i = 0;
-#if defined(__SSE2__)
-    const __m128i high = _mm_set1_epi16(static_cast<short>(0xff80));
-    for (; i + 16 <= size; i += 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + 8));
-        const __m128i outside = _mm_and_si128(_mm_or_si128(a, b), high);
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(outside, _mm_setzero_si128())) != 0xffff)
-            break;
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(a, b));
-    }
-#endif
-    for (; i < size && text[i] < 0x80; ++i)
-        out[i] = static_cast<char>(text[i]);
-    return i;
-}
-
 // Hands only the runs of non-ASCII characters to the code page and copies the
 // ASCII between them: the IBM tables Qt reaches swap a few control characters
 // (0x1A, 0x1C, 0x7F) that Windows' own code pages leave alone.
@@ -71,7 +47,7 @@ char* ScriptBuffer::appendToCodePage(char* out, QStringView text) {
         while (end < size && chars[end] >= 0x80)
             ++end;
         out = m_codePage->encode(text.sliced(i, end - i), out);
-        const qsizetype ascii = copyAscii(chars + end, size - end, out);
+        const qsizetype ascii = copyAsciiPrefix(text.sliced(end), out);
         out += ascii;
         i = end + ascii;
     }
@@ -80,7 +56,7 @@ char* ScriptBuffer::appendToCodePage(char* out, QStringView text) {
 
 ScriptBuffer& ScriptBuffer::operator+=(QStringView text) {
     char* out = reserveFor(text.size());
-    const qsizetype ascii = copyAscii(text.utf16(), text.size(), out);
+    const qsizetype ascii = copyAsciiPrefix(text, out);
     out += ascii;
     if (ascii < text.size()) {
         const QStringView rest = text.sliced(ascii);

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 const QString bashHeader = QStringLiteral("#!/bin/bash");
 }
@@ -33,12 +35,15 @@ QString utf8BatchLine() {
 
 QByteArray scriptBytes(int system, const QStringList& lines) {
     const bool batch = isBatchFlavour(system);
-    bool inCodePage = batch;
     qsizetype size = 0;
-    const BatchCodePage codePage;
-    for (const QString& line : lines) {
+    for (const QString& line : lines)
         size += line.size() + 2;
-        inCodePage = inCodePage && codePage.holds(line);
+    // Only batch files need the code page; a bash script is UTF-8 whatever it holds.
+    bool inCodePage = batch;
+    if (batch) {
+        const BatchCodePage codePage;
+        inCodePage = std::all_of(lines.begin(), lines.end(),
+                                 [&](const QString& line) { return codePage.holds(line); });
     }
     ScriptBuffer buffer(inCodePage ? ScriptEncoding::CodePage : ScriptEncoding::Utf8, size + 20);
     if (batch && !inCodePage)

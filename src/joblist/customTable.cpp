@@ -33,9 +33,8 @@ std::optional<Qt::DropAction> safeDropAction(const QDropEvent& event) {
     return std::nullopt;
 }
 
-// Accepts or refuses a drag; a refusal shows as the "no drop" cursor.
-bool answerDrag(QDropEvent* event) {
-    const std::optional<Qt::DropAction> action = safeDropAction(*event);
+// Accepts a drag with `action`, or refuses it (the "no drop" cursor).
+bool answerDrag(QDropEvent* event, const std::optional<Qt::DropAction>& action) {
     if (!action) {
         event->ignore();
         return false;
@@ -193,17 +192,14 @@ bool customTable::acceptsDrops() const {
 }
 
 void customTable::dragEnterEvent(QDragEnterEvent* event) {
-    if (acceptsDrops())
-        answerDrag(event);
-    else
-        event->ignore();
+    // Decided once a drag: what it brings does not change while it moves, and
+    // the answer looks at every file it carries.
+    m_dragAction = acceptsDrops() ? safeDropAction(*event) : std::nullopt;
+    answerDrag(event, m_dragAction);
 }
 
 void customTable::dragMoveEvent(QDragMoveEvent* event) {
-    if (acceptsDrops())
-        answerDrag(event);
-    else
-        event->ignore();
+    answerDrag(event, acceptsDrops() ? m_dragAction : std::nullopt);
 }
 
 void customTable::dropEvent(QDropEvent* event) {
@@ -211,6 +207,6 @@ void customTable::dropEvent(QDropEvent* event) {
         event->ignore();
         return;
     }
-    if (answerDrag(event))
+    if (answerDrag(event, safeDropAction(*event)))
         CorvaneGUI::addImageRows(imagesFromDrop(event->mimeData()->urls()));
 }

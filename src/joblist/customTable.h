@@ -3,6 +3,8 @@
 #include <QPersistentModelIndex>
 #include <QTableView>
 
+#include <optional>
+
 #include <vector>
 
 class CorvaneGUI;
@@ -53,7 +55,8 @@ private:
     // Each column's share of the view's width: the preferred widths at first,
     // then whatever the user makes of them by dragging a column edge.
     std::vector<double> m_shares;
-    std::vector<int> m_sharedWidths; // the widths last given out
-    bool m_sharing = false;          // the widths being set are the view's own
-    bool m_draggingEdge = false;     // a mouse button is down on the titles
+    std::vector<int> m_sharedWidths;            // the widths last given out
+    bool m_sharing = false;                     // the widths being set are the view's own
+    bool m_draggingEdge = false;                // a mouse button is down on the titles
+    std::optional<Qt::DropAction> m_dragAction; // how the drag under way is taken, if at all
 };
