@@ -4,10 +4,10 @@
 
 #include "app/CorvaneGUI.h"
 #include "app/Dialogs.h"
-#include "conversion/BatchRun.h"
-#include "conversion/ClashQuestion.h"
-#include "conversion/ScriptText.h"
-#include "conversion/TickedJobs.h"
+#include "conversion/rules/ConversionJob.h"
+#include "conversion/rules/ScriptText.h"
+#include "conversion/rules/TargetClashes.h"
+#include "conversion/rules/TickedJobs.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/customTable.h"
 #include "theme/Look.h"
@@ -106,19 +106,30 @@ void listMeasurements(const Settings& s, QTemporaryDir& scratch) {
                 }),
             "ms");
 
+        const ConverterLines lines(G::commandSettings());
         std::optional<TickedJobs> jobs;
+        std::vector<QString> composed;
         row("compose all command lines", n,
             timeMs(
-                s.runs, [] {}, [&] { jobs = tickedJobs(G::model->rows(), G::commandSettings()); }),
+                s.runs, [&] { composed.clear(); },
+                [&] {
+                    jobs = tickedJobs(G::model->rows(), lines);
+                    for (size_t i = 0; i < jobs->jobs.size(); ++i)
+                        composed.push_back(
+                            lines.line(G::model->row(jobs->rows[i]).image, jobs->jobs[i].target));
+                }),
             "ms");
+        std::vector<QString> targets;
+        for (const ConversionJob& job : jobs->jobs)
+            targets.push_back(job.target);
         row("find clashing targets before Process (ticked jobs)", n,
             timeMs(
-                s.runs, [] {}, [&] { clashingTargetsAccepted(jobs->jobs); }),
+                s.runs, [] {}, [&] { findTargetClashes(targets); }),
             "ms");
         row("find clashing targets before Create Script (rows, output directory)", n,
             timeMs(
                 s.runs, [] {},
-                [&] { clashingTargetsAccepted(G::model->rows(), G::commandSettings()); }),
+                [&] { findTargetClashes(G::model->rows(), G::commandSettings().output); }),
             "ms");
         const QString exported = scratch.filePath(QStringLiteral("export.sh"));
         const double exportMs = timeMs(
@@ -144,8 +155,8 @@ void listMeasurements(const Settings& s, QTemporaryDir& scratch) {
 
         // A batch file first checks every row against the code page it goes in.
         const QString exportedBatch = scratch.filePath(QStringLiteral("export.bat"));
-        const int system = G::system;
-        G::system = 0;
+        const TargetSystem system = G::system;
+        G::system = TargetSystem::Windows;
         row("export a batch file (code page check + compose + write)", n,
             timeMs(
                 s.runs,

@@ -2,9 +2,9 @@
 #include "app/CorvaneGUI.h"
 #include "app/Dialogs.h"
 #include "app/FileFilterProxyModel.h"
-#include "joblist/ImagesFilter.h"
 #include "joblist/JobTableModel.h"
-#include "joblist/TargetPaths.h"
+#include "joblist/rules/ImagesFilter.h"
+#include "joblist/rules/TargetPaths.h"
 #include "testsupport/TestSupport.h"
 
 #include <QCheckBox>

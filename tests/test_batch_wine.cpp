@@ -1,9 +1,9 @@
 // Exported batch files run by a real batch interpreter: wine's cmd, with a
 // Windows build of a stand-in converter that logs the names it receives.
-#include "conversion/CommandLine.h"
-#include "conversion/SaveFile.h"
-#include "conversion/TickedJobs.h"
-#include "joblist/TargetPaths.h"
+#include "conversion/rules/CommandLine.h"
+#include "conversion/rules/ExportScript.h"
+#include "conversion/run/SaveFile.h"
+#include "joblist/rules/TargetPaths.h"
 #include "testsupport/TestSupport.h"
 
 #include <QDir>

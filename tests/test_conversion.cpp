@@ -1,8 +1,8 @@
 // Converting for real: "Process" with the stand-in converter, and "Create Script".
 #include "app/CorvaneGUI.h"
 #include "app/Dialogs.h"
-#include "conversion/FileFilter.h"
 #include "joblist/JobTableModel.h"
+#include "joblist/rules/FileFilter.h"
 #include "testsupport/TestSupport.h"
 
 #include <QCheckBox>
@@ -45,7 +45,7 @@ QStringList lines(const QString& path) {
 // A window set up to convert with the stand-in, Mac (bash) flavour.
 std::unique_ptr<CorvaneGUI> converterWindow() {
     auto window = TestSupport::makeWindow();
-    G::system = 1;
+    G::system = TargetSystem::Mac;
     G::fieldImfCopy->setText(TestSupport::fakeConverter());
     return window;
 }
@@ -273,7 +273,7 @@ void TestConversion::noPrivateFolderForTheScript() {
 
 void TestConversion::exportDialogFollowsTheTargetSystem() {
     auto window = converterWindow();
-    for (int system : {0, 1}) {
+    for (TargetSystem system : {TargetSystem::Windows, TargetSystem::Mac}) {
         G::system = system;
         G::ListenerCreateScript{}.actionPerformed(); // cancelled: nothing queued
         const Dialogs::FileRequest& request = T::fileRequests().back();
@@ -283,7 +283,8 @@ void TestConversion::exportDialogFollowsTheTargetSystem() {
         QCOMPARE(request.filters.size(), size_t(2));
         QCOMPARE(request.currentFilter, 1);
         const QString current = request.filters[1]->description();
-        QCOMPARE(current, system == 0 ? "Batch File (Windows .bat)" : "Shell Script (Mac .sh)");
+        QCOMPARE(current, system == TargetSystem::Windows ? "Batch File (Windows .bat)"
+                                                          : "Shell Script (Mac .sh)");
         QCOMPARE(request.startDirectory, QString());
     }
     QVERIFY(T::messages().empty());
@@ -305,7 +306,7 @@ void TestConversion::exportBothFlavours() {
     const QStringList commands{R"(imf_copy -p  "/pics/a.png" "/pics/a.map")",
                                R"(imf_copy -p  "/pics/c.png" "/pics/c.map")"};
 
-    G::system = 0;
+    G::system = TargetSystem::Windows;
     T::queueFiles(Dialogs::FileAnswer{{path("convert")}, 1}); // batch filter current
     QTest::mouseClick(G::buttonCreateScript, Qt::LeftButton);
     QVERIFY(lastMessageIs(Kind::Information, "Success", "Script created!"));
@@ -324,7 +325,7 @@ void TestConversion::exportBothFlavours() {
     G::createScript();
     QVERIFY(QFile::exists(path("everything.bat")));
 
-    G::system = 1;
+    G::system = TargetSystem::Mac;
     T::queueFiles(Dialogs::FileAnswer{{path("convert.txt")}, 1});
     G::createScript();
     QCOMPARE(lines(path("convert.txt")), QStringList{"#!/bin/bash"} + commands);

@@ -3,7 +3,7 @@
 #include "app/CorvaneGUI.h"
 #include "app/Dialogs.h"
 #include "app/QuitOnSignal.h"
-#include "app/RunController.h"
+#include "conversion/RunSession.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/customTable.h"
 #include "testsupport/TestSupport.h"
@@ -97,6 +97,11 @@ void setConversionsAtOnce(int count) {
     G::conversionsAtOnce = count; // more than this machine's cores
 }
 
+// Looked up afresh each time: the run deletes its dialog when it ends.
+QProgressDialog* progressDialog() {
+    return G::frame->findChild<QProgressDialog*>();
+}
+
 QPushButton* cancelButton(QProgressDialog* dialog) {
     for (QPushButton* button : dialog->findChildren<QPushButton*>())
         if (button->text() == "Cancel")
@@ -152,7 +157,7 @@ void TestRun::init() {
     qputenv("CORVANE_FAKE_IMF_COPY_EVENTS", m_log.toLocal8Bit());
     qputenv("CORVANE_FAKE_IMF_COPY_LOG", m_args.toLocal8Bit());
     m_window = TestSupport::makeWindow();
-    G::system = 1;
+    G::system = TargetSystem::Mac;
     G::fieldImfCopy->setText(TestSupport::fakeConverter());
 }
 
@@ -252,11 +257,10 @@ void TestRun::progressAndTableFollowTheRun() {
     setConversionsAtOnce(1);
     G::addImageRows({image("one.png"), image("two.png"), image("wood_albedo.png")});
     G::processImages();
-    RunController* run = RunController::active();
+    const QPointer<RunSession> run = G::activeRun;
     QVERIFY(run);
-    QProgressDialog* dialog = run->progressDialog();
-    QVERIFY(dialog);
-    QCOMPARE(dialog->windowTitle(), "Corvane");
+    QVERIFY(progressDialog());
+    QCOMPARE(progressDialog()->windowTitle(), "Corvane");
     // Nothing can change the table or the options, but the table still scrolls.
     QVERIFY(!G::panelSettings->isEnabled() && !G::buttonAddImages->isEnabled() &&
             !G::buttonReset->isEnabled() && !G::buttonProcess->isEnabled());
@@ -265,17 +269,18 @@ void TestRun::progressAndTableFollowTheRun() {
     QVERIFY(!G::model->setData(G::model->index(1, 0), Qt::Unchecked, Qt::CheckStateRole));
     QVERIFY(G::model->row(1).process);
     G::processImages(); // a second press while running starts nothing
-    QCOMPARE(RunController::active(), run);
+    QCOMPARE(G::activeRun, run);
 
     // The first row ends while the others still wait: the table shows it at once.
     QTRY_COMPARE_WITH_TIMEOUT(G::model->row(0).status, QString("Converted"), 10000);
     QCOMPARE(G::model->row(2).status, "Unprocessed");
-    QTRY_VERIFY_WITH_TIMEOUT(dialog->isVisible(), 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(dialog->labelText().startsWith("Converting 3 of 3: wood_albedo.png"),
+    QTRY_VERIFY_WITH_TIMEOUT(progressDialog() && progressDialog()->isVisible(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(progressDialog() && progressDialog()->labelText().startsWith(
+                                                     "Converting 3 of 3: wood_albedo.png"),
                              10000);
-    QVERIFY(dialog->labelText().contains("left"));
+    QVERIFY(progressDialog()->labelText().contains("left"));
     QCOMPARE(G::model->row(2).status, "Converting");
-    QCOMPARE(dialog->value(), 2);
+    QCOMPARE(progressDialog()->value(), 2);
     QVERIFY(TestSupport::finishRun());
     QVERIFY(G::panelSettings->isEnabled() && G::buttonProcess->isEnabled() &&
             G::menuEdit->isEnabled());
@@ -296,9 +301,10 @@ void TestRun::cancelEndsRunningRowsOnly() {
     for (bool byClosing : {false, true}) {
         QFile::remove(m_log);
         G::processImages();
-        QVERIFY(RunController::active());
+        QVERIFY(G::activeRun);
         QTRY_COMPARE_WITH_TIMEOUT(startedPids(m_log).size(), 2, 10000);
-        QProgressDialog* dialog = RunController::active()->progressDialog();
+        QProgressDialog* dialog = progressDialog();
+        QVERIFY(dialog);
         if (byClosing) {
             dialog->close();
         } else {
@@ -330,7 +336,7 @@ void TestRun::cancelKillsAConverterThatIgnoresTerminate() {
     G::processImages();
     QTRY_COMPARE_WITH_TIMEOUT(startedPids(m_log).size(), 1, 10000);
     const qint64 pid = startedPids(m_log).first();
-    RunController::active()->cancel();
+    G::activeRun->cancel();
     QVERIFY(processRunning(pid)); // the polite request alone does not end it
     QVERIFY(TestSupport::finishRun(8000));
     QVERIFY(!processRunning(pid));
@@ -377,7 +383,7 @@ void TestRun::closingTheWindowEndsRunAndProgram() {
         timeout.callOnTimeout([] { QCoreApplication::exit(99); });
         timeout.start(10000);
         QCOMPARE(QCoreApplication::exec(), 0); // the program's own loop ends, with 0
-        QVERIFY(!RunController::active());
+        QVERIFY(!G::activeRun);
         for (qint64 pid : startedPids(m_log))
             QVERIFY(!processRunning(pid));
         QVERIFY(T::messages().empty()); // the program ends: no box
@@ -444,7 +450,7 @@ void TestRun::skipsUpToDateImages() {
         G::model->setProcess(i, true);
     QFile::remove(m_args);
     G::processImages();
-    QVERIFY(!RunController::active());
+    QVERIFY(!G::activeRun);
     QVERIFY(!QFile::exists(m_args));
     QCOMPARE(T::messages().back().text, "Processed Successfully\n\n4 images were up to date.");
 

@@ -1,11 +1,11 @@
 // The bytes scripts are written in: batch files in the code page the batch
 // interpreter reads, or in UTF-8 behind a "chcp 65001" line when that page
 // lacks a character; bash scripts always in UTF-8.
-#include "conversion/BatchCodePage.h"
-#include "conversion/CommandLine.h"
-#include "conversion/ScriptText.h"
-#include "conversion/TickedJobs.h"
-#include "joblist/TargetPaths.h"
+#include "conversion/rules/BatchCodePage.h"
+#include "conversion/rules/CommandLine.h"
+#include "conversion/rules/ExportScript.h"
+#include "conversion/rules/ScriptText.h"
+#include "joblist/rules/TargetPaths.h"
 
 #include <QBuffer>
 #include <QStringDecoder>
@@ -34,11 +34,11 @@ QByteArray exported(const std::vector<JobRow>& rows, const CommandSettings& sett
 
 // What the whole-text path gives for the same export.
 QByteArray wholeText(const std::vector<JobRow>& rows, const CommandSettings& settings) {
-    const std::optional<TickedJobs> jobs = tickedJobs(rows, settings);
-    QStringList commands;
-    for (const BatchJob& job : jobs->jobs)
-        commands << job.command;
-    return scriptBytes(settings.system, exportScriptLines(settings.system, "1.0", commands));
+    const ConverterLines composer(settings);
+    QStringList all = exportScriptHeader(settings.system, "1.0");
+    for (const JobRow& row : rows)
+        all << composer.line(row.image, composer.target(row)->joined());
+    return scriptBytes(settings.system, all + exportScriptFooter(settings.system));
 }
 } // namespace
 
@@ -78,8 +78,8 @@ void TestScriptEncoding::batchLinesGoInTheCodePageOrInUtf8() {
 #ifdef Q_OS_WIN
     QSKIP("Windows hosts use their own OEM code page");
 #endif
-    const int batch = TargetSystem::Windows;
-    const int shell = TargetSystem::Mac;
+    const TargetSystem batch = TargetSystem::Windows;
+    const TargetSystem shell = TargetSystem::Mac;
     // "ü" is 0x81 in code page 850; control characters stay as they are.
     const QString western = QString::fromUtf8("\"C:\\Jürgen\\ünï\x7f\x1a.png\"");
     const QByteArray western850 = "\"C:\\J\x81rgen\\\x81n\x8b\x7f\x1a.png\"";
@@ -126,10 +126,9 @@ void TestScriptEncoding::exportDecidesBeforeItWrites() {
 
     // So do the output directory and the converter's own path.
     rows.resize(2);
-    settings.sameDirectory = false;
-    settings.outputDirectory = QString::fromUtf8("D:\\Ελληνικά");
+    settings.output = {false, QString::fromUtf8("D:\\Ελληνικά")};
     QVERIFY(exported(rows, settings).startsWith(chcp));
-    settings.outputDirectory = QStringLiteral("D:\\out");
+    settings.output.directory = QStringLiteral("D:\\out");
     QVERIFY(!exported(rows, settings).contains(chcp));
     settings.converterPath = QString::fromUtf8("C:\\Программы\\imf_copy.exe");
     QVERIFY(exported(rows, settings).startsWith(chcp));

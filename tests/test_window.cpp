@@ -242,7 +242,7 @@ void TestWindow::targetSystemFromOsName() {
     QFETCH(QString, name);
     QFETCH(int, system);
     auto window = TestSupport::makeWindow(name);
-    QCOMPARE(CorvaneGUI::system, system);
+    QCOMPARE(int(CorvaneGUI::system), system);
     QCOMPARE(CorvaneGUI::osName, name);
     QCOMPARE(CorvaneGUI::itemSystemWindows->isChecked(), system == 0);
     QCOMPARE(CorvaneGUI::itemSystemMac->isChecked(), system == 1);

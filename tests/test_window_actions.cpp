@@ -2,10 +2,10 @@
 // real widgets of a fresh main window with every dialog answered by the test.
 #include "app/CorvaneGUI.h"
 #include "app/Dialogs.h"
-#include "conversion/FileFilter.h"
-#include "joblist/JobRow.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/customTable.h"
+#include "joblist/rules/FileFilter.h"
+#include "joblist/rules/JobRow.h"
 #include "testsupport/TestSupport.h"
 #include "theme/Look.h"
 #include "theme/QuillmereStyle.h"
@@ -365,7 +365,7 @@ private slots:
                 !CorvaneGUI::buttonDirectoryBrowse->isEnabled());
         QCOMPARE(CorvaneGUI::fieldImfCopy->text(), mayaConverter);
         // The target system is a menu choice, not an option of the job list.
-        QCOMPARE(CorvaneGUI::system, 0);
+        QCOMPARE(CorvaneGUI::system, TargetSystem::Windows);
         QVERIFY(CorvaneGUI::itemSystemWindows->isChecked());
     }
 
@@ -390,7 +390,7 @@ private slots:
         QFETCH(QString, osName);
         QFETCH(int, system);
         auto window = TestSupport::makeWindow(osName);
-        QCOMPARE(CorvaneGUI::system, system);
+        QCOMPARE(int(CorvaneGUI::system), system);
         QCOMPARE(CorvaneGUI::itemSystemWindows->isChecked(), system == 0);
         QCOMPARE(CorvaneGUI::itemSystemMac->isChecked(), system == 1);
     }
@@ -420,7 +420,7 @@ private slots:
         QVERIFY(dir.isValid());
         auto window = TestSupport::makeWindow(startOs);
         (chooseMac ? CorvaneGUI::itemSystemMac : CorvaneGUI::itemSystemWindows)->trigger();
-        QCOMPARE(CorvaneGUI::system, chooseMac ? 1 : 0);
+        QCOMPARE(CorvaneGUI::system, chooseMac ? TargetSystem::Mac : TargetSystem::Windows);
         QVERIFY(CorvaneGUI::itemSystemMac->isChecked() == chooseMac);
         QVERIFY(CorvaneGUI::itemSystemWindows->isChecked() != chooseMac);
 

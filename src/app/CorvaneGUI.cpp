@@ -1,14 +1,15 @@
 #include "app/CorvaneGUI.h"
 
 #include "app/BorderLayout.h"
-#include "app/RunController.h"
-#include "conversion/ConverterLocation.h"
+#include "conversion/RunSession.h"
+#include "conversion/rules/ConverterLocation.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/customTable.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -39,8 +40,8 @@ CorvaneGUI::Environment CorvaneGUI::systemEnvironment() {
     return {operatingSystemName(), [](const QString& path) { return QFileInfo::exists(path); }};
 }
 
-int CorvaneGUI::systemForOsName(const QString& name) {
-    return name.startsWith(QLatin1String("Windows")) ? 0 : 1;
+TargetSystem CorvaneGUI::systemForOsName(const QString& name) {
+    return name.startsWith(QLatin1String("Windows")) ? TargetSystem::Windows : TargetSystem::Mac;
 }
 
 CorvaneGUI::CorvaneGUI(const Environment& environment) {
@@ -51,20 +52,20 @@ CorvaneGUI::CorvaneGUI(const Environment& environment) {
     buildMenus();
     detectSystem(environment.osName);
     model = new JobTableModel(this);
-    table = new customTable(this);
+    table = new customTable;
     table->setModel(model);
     table->configureColumns();
     scrollPane = table;
     buildLayout();
     setIcons();
     locateConverter(environment.fileExists);
-    setDefaultStates();
+    applyDefaultOptions(); // before the listeners: none of them runs for the defaults
     attachListeners();
     frame = this;
 }
 
 CorvaneGUI::~CorvaneGUI() {
-    delete RunController::active(); // a run never outlives its window
+    delete activeRun.data(); // a run never outlives its window, nor do its converters
     clearClass();
 }
 
@@ -103,7 +104,7 @@ void CorvaneGUI::buildMenus() {
 void CorvaneGUI::detectSystem(const QString& name) {
     osName = name;
     system = systemForOsName(osName);
-    (system == 0 ? itemSystemWindows : itemSystemMac)->setChecked(true);
+    (system == TargetSystem::Windows ? itemSystemWindows : itemSystemMac)->setChecked(true);
 }
 
 void CorvaneGUI::buildLayout() {
@@ -176,14 +177,37 @@ void CorvaneGUI::locateConverter(const std::function<bool(const QString&)>& exis
     imfCopyDefault = fieldImfCopy->text();
 }
 
-void CorvaneGUI::setDefaultStates() {
-    checkSameDirectory->setChecked(true);
-    checkPyramid->setChecked(true);
+void CorvaneGUI::applyDefaultOptions() {
+    // In this order, each change running its control's listener once the
+    // listeners are attached, as a click would.
+    const FlagOptions defaults;
+    checkPyramid->setChecked(defaults.pyramid);
+    checkTile->setChecked(defaults.tile);
+    checkGamma->setChecked(defaults.gamma);
+    fieldGamma->setText(defaults.gammaValue);
+    checkFilter->setChecked(defaults.filter);
+    fieldFilter->setText(defaults.filterValue);
+    checkCustom->setChecked(defaults.custom);
+    fieldCustom->setEnabled(false);
+    fieldCustom->setText(defaults.customText);
+    checkSameDirectory->setChecked(OutputChoice{}.sameDirectory);
+    fieldDirectory->setText(OutputChoice{}.directory);
+    fieldImfCopy->setText(imfCopyDefault);
+    // The enabled states follow the ticks whether or not a listener ran.
     for (QWidget* widget :
          {static_cast<QWidget*>(labelDirectory), static_cast<QWidget*>(fieldDirectory),
-          static_cast<QWidget*>(buttonDirectoryBrowse), static_cast<QWidget*>(fieldCustom),
-          static_cast<QWidget*>(fieldGamma), static_cast<QWidget*>(fieldFilter)})
-        widget->setEnabled(false);
-    fieldGamma->setText(QStringLiteral("1.0"));
-    fieldFilter->setText(QStringLiteral("1.0"));
+          static_cast<QWidget*>(buttonDirectoryBrowse)})
+        widget->setEnabled(!checkSameDirectory->isChecked());
+    fieldGamma->setEnabled(false);
+    fieldFilter->setEnabled(false);
+    setFlagControlsEnabled(true);
+}
+
+void CorvaneGUI::closeEvent(QCloseEvent* event) {
+    if (activeRun) {
+        event->ignore();
+        quitProgram();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "conversion/rules/TargetSystem.h"
+#include "joblist/rules/JobRow.h"
+
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -20,8 +24,10 @@ class QPushButton;
 class QWidget;
 class JobTableModel;
 class customTable;
+class RunSession;
 struct FlagOptions;
 struct CommandSettings;
+struct TickedJobs;
 
 // The one main window. Its widgets and settings are class-wide, so the small
 // listener classes below reach them directly without holding the window.
@@ -43,15 +49,13 @@ public:
     // Title of the run's result boxes and of the list's questions.
     static inline const QString dialogTitle = QStringLiteral("Corvane");
     static inline CorvaneGUI* frame = nullptr;
-    static inline int system = 0; // target system of scripts: 0 Windows, 1 Mac
+    static inline TargetSystem system = TargetSystem::Windows; // the flavour of scripts
     static inline QString osName;
     static inline QString imfCopyDefault;
     static inline QString chooserDirectory;
     static inline const int hgap = 8;
     static inline const int vgap = 8;
-    static inline const QStringList columnNames{QStringLiteral("Process"), QStringLiteral("Image"),
-                                                QStringLiteral("New Image"),
-                                                QStringLiteral("Status")};
+    static inline const QStringList columnNames = jobColumnTitles();
     static inline JobTableModel* model = nullptr;
     static inline customTable* table = nullptr;
     static inline QAbstractScrollArea* scrollPane = nullptr; // the table scrolls itself
@@ -85,6 +89,12 @@ public:
     static inline QActionGroup* groupConversions = nullptr;
     // How many rows Process converts at once; starts at every logical core.
     static inline int conversionsAtOnce = 1;
+    // The Process run under way, if any; while it lasts the table and the
+    // options are locked.
+    static inline QPointer<RunSession> activeRun;
+    // Set when the window is closed (or File > Exit chosen) during a run: the
+    // program ends once the run has ended its converters.
+    static inline bool quitAfterRun = false;
     // Whether Process leaves out rows whose .map is newer than their image.
     static inline bool skipUpToDate = false;
 
@@ -138,7 +148,7 @@ public:
 
     // Target system for an operating-system name: only names starting with
     // "Windows" (letter case included) give Windows.
-    static int systemForOsName(const QString& name);
+    static TargetSystem systemForOsName(const QString& name);
 
     // The choices of Edit > Conversions at Once for a machine: 1, 2, 4, ...
     // up to `cores`; "All Cores (N)" follows them.
@@ -163,6 +173,12 @@ public:
     static void packFrame();
     static void processImages();
     static void createScript();
+    // Puts every option back to its state at start: used at start and by Reset.
+    static void applyDefaultOptions();
+    // Locks whatever could change the table or the options, or unlocks it.
+    static void lockForRun(bool locked);
+    // Ends the program, after the run under way (if any) has ended its converters.
+    static void quitProgram();
 
     // Action listeners.
     struct ListenerAddImages {
@@ -250,6 +266,9 @@ public:
         void textChanged() const;
     };
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     static void setUpClass();
     static void clearClass();
@@ -258,6 +277,5 @@ private:
     void detectSystem(const QString& name);
     void buildLayout();
     void setIcons();
-    void setDefaultStates();
     void attachListeners();
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "conversion/FileFilter.h"
+#include "joblist/rules/FileFilter.h"
 
 #include <QSortFilterProxyModel>
 

@@ -3,7 +3,7 @@
 
 #include "app/CorvaneGUI.h"
 #include "app/Dialogs.h"
-#include "conversion/ScriptText.h"
+#include "conversion/rules/Maker.h"
 
 #include <QDialog>
 #include <QGridLayout>

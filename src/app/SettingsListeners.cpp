@@ -1,7 +1,7 @@
 // File > Exit, Edit > Theme and Edit > System.
 #include "app/CorvaneGUI.h"
 
-#include "app/RunController.h"
+#include "conversion/RunSession.h"
 #include "theme/Look.h"
 
 #include <QCoreApplication>
@@ -18,13 +18,19 @@ void CorvaneGUI::packFrame() {
     frame->resize(frame->sizeHint());
 }
 
-void CorvaneGUI::ListenerFileExit::actionPerformed() const {
-    // A run under way is ended first, its converters with it.
-    if (RunController* run = RunController::active()) {
-        run->quitWhenStopped();
+void CorvaneGUI::quitProgram() {
+    // A run under way is ended first, its converters with it; its end then
+    // ends the program.
+    if (activeRun) {
+        quitAfterRun = true;
+        activeRun->cancel();
         return;
     }
     QCoreApplication::exit(0);
+}
+
+void CorvaneGUI::ListenerFileExit::actionPerformed() const {
+    quitProgram();
 }
 
 void CorvaneGUI::ListenerEditLook0::actionPerformed() const {
@@ -38,9 +44,9 @@ void CorvaneGUI::ListenerEditLook1::actionPerformed() const {
 }
 
 void CorvaneGUI::ListenerEditSystem0::actionPerformed() const {
-    system = 0;
+    system = TargetSystem::Windows;
 }
 
 void CorvaneGUI::ListenerEditSystem1::actionPerformed() const {
-    system = 1;
+    system = TargetSystem::Mac;
 }

@@ -55,7 +55,8 @@ void CorvaneGUI::setUpClass() {
     chooserDirectory.clear();
     osName.clear();
     imfCopyDefault.clear();
-    system = 0;
+    system = TargetSystem::Windows;
+    quitAfterRun = false;
     skipUpToDate = false;
 
     menuBar = new QMenuBar;

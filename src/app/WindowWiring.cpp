@@ -1,6 +1,8 @@
 // Attaches every control to the listener class that serves it.
 #include "app/CorvaneGUI.h"
 
+#include "joblist/customTable.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -48,6 +50,8 @@ void CorvaneGUI::attachListeners() {
     onTrigger<ListenerHelpWebsite>(itemUpdate, this);
     onTrigger<ListenerHelpDonate>(itemDonate, this);
     onTrigger<ListenerHelpForum>(itemForums, this);
+    connect(table, &customTable::imagesDropped, this,
+            [](const QStringList& paths) { addImageRows(paths); });
     // The converter's browse button opens a file chooser for the converter.
     onClick<ListenerImfCopyBrowse>(buttonImfCopyBrowse, this);
 }

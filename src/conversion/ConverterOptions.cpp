@@ -3,8 +3,8 @@
 #include "app/CorvaneGUI.h"
 
 #include "app/Dialogs.h"
-#include "conversion/CommandLine.h"
-#include "conversion/FileFilter.h"
+#include "conversion/rules/CommandLine.h"
+#include "conversion/rules/ConverterLocation.h"
 #include "joblist/JobTableModel.h"
 
 #include <QCheckBox>
@@ -29,16 +29,15 @@ QString CorvaneGUI::buildFlagString() {
 }
 
 std::optional<QString> CorvaneGUI::commandTargetPath(int row) {
-    return ::commandTargetPath(model->row(row).newImage, checkSameDirectory->isChecked(),
-                               fieldDirectory->text());
+    return ::commandTargetPath(model->row(row).newImage, commandSettings().output);
 }
 
 std::optional<QString> CorvaneGUI::buildConverterCommand(int row) {
-    const std::optional<QString> target = commandTargetPath(row);
+    const ConverterLines lines(commandSettings());
+    const std::optional<LineTarget> target = lines.target(model->row(row));
     if (!target)
         return std::nullopt;
-    return ::buildConverterCommand(fieldImfCopy->text(), buildFlagString(), model->row(row).image,
-                                   *target, system);
+    return lines.line(model->row(row).image, target->joined());
 }
 
 void CorvaneGUI::setFlagControlsEnabled(bool enabled) {

@@ -2,12 +2,12 @@
 #include "app/CorvaneGUI.h"
 
 #include "app/Dialogs.h"
-#include "conversion/ClashQuestion.h"
-#include "conversion/SaveFile.h"
-#include "conversion/ScriptText.h"
-#include "conversion/TickedJobs.h"
+#include "conversion/rules/ExportScript.h"
+#include "conversion/rules/ScriptFilters.h"
+#include "conversion/rules/ScriptText.h"
+#include "conversion/rules/TargetClashes.h"
+#include "conversion/run/SaveFile.h"
 #include "joblist/JobTableModel.h"
-#include "joblist/TargetPaths.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -23,7 +23,9 @@ void warnExportFailed() {
 } // namespace
 
 void CorvaneGUI::createScript() {
-    if (!clashingTargetsAccepted(model->rows(), commandSettings()))
+    const std::optional<QString> clash =
+        clashQuestion(findTargetClashes(model->rows(), commandSettings().output));
+    if (clash && !Dialogs::ask(dialogTitle, *clash))
         return;
     auto batFilter = std::make_shared<BatFilter>();
     auto shFilter = std::make_shared<ShFilter>();
@@ -33,7 +35,7 @@ void CorvaneGUI::createScript() {
     if (!checkSameDirectory->isChecked() && QFileInfo(fieldDirectory->text()).isDir())
         request.startDirectory = fieldDirectory->text();
     // The target system's filter is offered second and preselected.
-    if (system == 0)
+    if (system == TargetSystem::Windows)
         request.filters = {shFilter, batFilter};
     else
         request.filters = {batFilter, shFilter};

@@ -2,11 +2,11 @@
 #include "app/CorvaneGUI.h"
 
 #include "app/Dialogs.h"
-#include "joblist/FolderImages.h"
-#include "joblist/ImagesFilter.h"
 #include "joblist/JobTableModel.h"
-#include "joblist/TargetPaths.h"
 #include "joblist/customTable.h"
+#include "joblist/rules/ImagesFilter.h"
+#include "joblist/rules/TargetPaths.h"
+#include "joblist/scan/FolderImages.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -42,12 +42,11 @@ void CorvaneGUI::addImageRows(const QStringList& paths) {
 }
 
 void CorvaneGUI::recomputeTargets() {
-    const bool sameDirectory = checkSameDirectory->isChecked();
-    const QString directory = fieldDirectory->text();
+    const OutputChoice output{checkSameDirectory->isChecked(), fieldDirectory->text()};
     // Stops at the first row it cannot place; that row and the ones below
     // keep their old targets.
     model->rewriteNewImages([&](const QString& image, QString& newImage) {
-        return writeTarget(newImage, image, sameDirectory, directory);
+        return writeTarget(newImage, image, output);
     });
 }
 

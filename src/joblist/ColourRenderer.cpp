@@ -1,9 +1,7 @@
 #include "joblist/ColourRenderer.h"
 
-#include "app/CorvaneGUI.h"
-
-#include "joblist/JobRow.h"
 #include "joblist/JobTableModel.h"
+#include "joblist/rules/JobRow.h"
 
 std::optional<QColor> statusColour(const QString& status) {
     if (status == Status::Failed)
@@ -15,9 +13,8 @@ std::optional<QColor> statusColour(const QString& status) {
     return std::nullopt;
 }
 
-ColourRenderer::ColourRenderer(CorvaneGUI* owner)
-    : QStyledItemDelegate(owner)
-    , m_owner(owner) {}
+ColourRenderer::ColourRenderer(QObject* parent)
+    : QStyledItemDelegate(parent) {}
 
 void ColourRenderer::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);

@@ -5,8 +5,6 @@
 
 #include <optional>
 
-class CorvaneGUI;
-
 // The text colour of a status; nothing for any text outside the three
 // values, which then keeps the default colour.
 std::optional<QColor> statusColour(const QString& status);
@@ -15,11 +13,8 @@ std::optional<QColor> statusColour(const QString& status);
 class ColourRenderer final : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    explicit ColourRenderer(CorvaneGUI* owner);
+    explicit ColourRenderer(QObject* parent = nullptr);
 
     // Public so the rule can be checked without painting.
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
-
-private:
-    CorvaneGUI* m_owner;
 };

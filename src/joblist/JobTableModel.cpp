@@ -5,15 +5,6 @@
 #include <algorithm>
 #include <iterator>
 
-namespace {
-const QString& columnTitle(int column) {
-    static const QString titles[JobTableModel::ColumnCount] = {
-        QStringLiteral("Process"), QStringLiteral("Image"), QStringLiteral("New Image"),
-        QStringLiteral("Status")};
-    return titles[column];
-}
-} // namespace
-
 JobTableModel::JobTableModel(QObject* parent)
     : QAbstractTableModel(parent) {}
 
@@ -72,7 +63,7 @@ bool JobTableModel::setData(const QModelIndex& index, const QVariant& value, int
 QVariant JobTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < ColumnCount)
-        return columnTitle(section);
+        return jobColumnTitles().at(section);
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 

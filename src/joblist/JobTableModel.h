@@ -1,6 +1,6 @@
 #pragma once
 
-#include "joblist/JobRow.h"
+#include "joblist/rules/JobRow.h"
 
 #include <QAbstractTableModel>
 

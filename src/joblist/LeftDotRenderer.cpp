@@ -1,14 +1,12 @@
 #include "joblist/LeftDotRenderer.h"
 
-#include "app/CorvaneGUI.h"
 #include "joblist/LeftShortening.h"
 
 #include <QApplication>
 #include <QStyle>
 
-LeftDotRenderer::LeftDotRenderer(CorvaneGUI* owner)
-    : QStyledItemDelegate(owner)
-    , m_owner(owner) {}
+LeftDotRenderer::LeftDotRenderer(QObject* parent)
+    : QStyledItemDelegate(parent) {}
 
 int LeftDotRenderer::availableTextWidth(int cellWidth, const QWidget* widget) {
     // The style insets item text by the focus frame margin plus one pixel on

@@ -3,7 +3,7 @@
 
 #include "app/Dialogs.h"
 #include "joblist/JobTableModel.h"
-#include "joblist/TargetPaths.h"
+#include "joblist/rules/TargetPaths.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -60,18 +60,5 @@ void CorvaneGUI::ListenerTableReset::actionPerformed() const {
     if (!Dialogs::ask(dialogTitle, QStringLiteral("Reset all?")))
         return;
     model->clear();
-    // Each change runs its control's own listener, as a click would.
-    checkPyramid->setChecked(true);
-    checkTile->setChecked(false);
-    checkGamma->setChecked(false);
-    fieldGamma->setText(QStringLiteral("1.0"));
-    checkFilter->setChecked(false);
-    fieldFilter->setText(QStringLiteral("1.0"));
-    checkCustom->setChecked(false);
-    fieldCustom->setEnabled(false);
-    fieldCustom->clear();
-    checkSameDirectory->setChecked(true);
-    fieldDirectory->clear();
-    fieldImfCopy->setText(imfCopyDefault);
-    setFlagControlsEnabled(true);
+    applyDefaultOptions();
 }

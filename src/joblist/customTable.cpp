@@ -1,12 +1,10 @@
 #include "joblist/customTable.h"
 
-#include "app/CorvaneGUI.h"
 #include "joblist/ColourRenderer.h"
-#include "joblist/ColumnShares.h"
-#include "joblist/DroppedImages.h"
 #include "joblist/JobTableHeader.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/LeftDotRenderer.h"
+#include "joblist/scan/DroppedImages.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -45,25 +43,17 @@ bool answerDrag(QDropEvent* event, const std::optional<Qt::DropAction>& action) 
 }
 } // namespace
 
-customTable::customTable(CorvaneGUI* owner)
-    : QTableView(owner)
-    , m_owner(owner)
-    , m_pathRenderer(new LeftDotRenderer(owner))
-    , m_statusRenderer(new ColourRenderer(owner))
-    , m_header(new JobTableHeader(this))
-    , m_shares(std::begin(preferredWidths), std::end(preferredWidths)) {
+customTable::customTable(QWidget* parent)
+    : QTableView(parent)
+    , m_pathRenderer(new LeftDotRenderer(this))
+    , m_statusRenderer(new ColourRenderer(this))
+    , m_header(new JobTableHeader(
+          std::vector<int>(std::begin(preferredWidths), std::end(preferredWidths)), this)) {
     setHorizontalHeader(m_header);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers); // the tick toggles without an editor
     verticalHeader()->hide();
-    m_header->setSectionsMovable(false);
-    m_header->setHighlightSections(false);
-    m_header->viewport()->installEventFilter(this);
-    connect(m_header, &QHeaderView::sectionResized, this, [this](int column) {
-        if (m_draggingEdge && !m_sharing && column + 1 < m_header->count())
-            fillWithLastColumn();
-    });
     // Every row is one text line: a fixed height spares the view from
     // measuring a hundred thousand rows.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -78,11 +68,7 @@ void customTable::configureColumns() {
     setItemDelegateForColumn(JobTableModel::ImageColumn, m_pathRenderer);
     setItemDelegateForColumn(JobTableModel::NewImageColumn, m_pathRenderer);
     setItemDelegateForColumn(JobTableModel::StatusColumn, m_statusRenderer);
-    m_sharing = true;
-    for (int column = 0; column < JobTableModel::ColumnCount; ++column)
-        setColumnWidth(column, preferredWidths[column]);
-    m_sharing = false;
-    m_sharedWidths = columnWidths();
+    m_header->usePreferredWidths();
 }
 
 QSize customTable::sizeHint() const {
@@ -133,56 +119,9 @@ void customTable::toggleTick(int row) {
     model()->setData(tick, ticked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
 }
 
-std::vector<int> customTable::columnWidths() const {
-    std::vector<int> widths;
-    for (int column = 0; column < m_header->count(); ++column)
-        widths.push_back(columnWidth(column));
-    return widths;
-}
-
 void customTable::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);
-    shareViewportWidth();
-}
-
-void customTable::shareViewportWidth() {
-    if (!model() || m_header->count() != static_cast<int>(m_shares.size()))
-        return;
-    const std::vector<int> widths = shareWidths(m_shares, viewport()->width());
-    m_sharing = true;
-    for (size_t column = 0; column < widths.size(); ++column)
-        setColumnWidth(static_cast<int>(column), widths[column]);
-    m_sharing = false;
-    m_sharedWidths = columnWidths();
-}
-
-void customTable::fillWithLastColumn() {
-    const int last = m_header->count() - 1;
-    int others = 0;
-    for (int column = 0; column < last; ++column)
-        others += columnWidth(column);
-    m_sharing = true;
-    setColumnWidth(last, std::max(m_header->minimumSectionSize(), viewport()->width() - others));
-    m_sharing = false;
-}
-
-bool customTable::eventFilter(QObject* watched, QEvent* event) {
-    // While the user drags a column edge the last column takes up the
-    // difference; once let go, the widths are the new shares. The widths the
-    // view gives out itself never change the shares.
-    if (watched == m_header->viewport()) {
-        if (event->type() == QEvent::MouseButtonPress) {
-            m_draggingEdge = true;
-        } else if (event->type() == QEvent::MouseButtonRelease) {
-            m_draggingEdge = false;
-            const std::vector<int> widths = columnWidths();
-            if (widths != m_sharedWidths && widths.size() == m_shares.size()) {
-                m_shares.assign(widths.begin(), widths.end());
-                m_sharedWidths = widths;
-            }
-        }
-    }
-    return QTableView::eventFilter(watched, event);
+    m_header->shareWidth(viewport()->width());
 }
 
 bool customTable::acceptsDrops() const {
@@ -208,5 +147,5 @@ void customTable::dropEvent(QDropEvent* event) {
         return;
     }
     if (answerDrag(event, safeDropAction(*event)))
-        CorvaneGUI::addImageRows(imagesFromDrop(event->mimeData()->urls()));
+        emit imagesDropped(imagesFromDrop(event->mimeData()->urls()));
 }

@@ -1,14 +1,12 @@
 #include "TestSupport.h"
 
 #include "app/Dialogs.h"
-#include "app/RunController.h"
+#include "conversion/RunSession.h"
 #include "joblist/JobTableModel.h"
 
-#include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
+#include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTest>
 
 namespace TestSupport {
 
@@ -22,29 +20,10 @@ std::unique_ptr<CorvaneGUI> makeWindow(const QString& osName,
     return std::make_unique<CorvaneGUI>(CorvaneGUI::Environment{osName, exists});
 }
 
-QString fakeConverter() {
-    return QStringLiteral(FAKE_IMF_COPY);
-}
-
 bool writeImage(const QString& path, int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(QColor(40, 120, 200));
     return image.save(path);
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes, bool executable) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return false;
-    file.close();
-    return !executable || file.setPermissions(file.permissions() | QFile::ExeOwner);
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
 }
 
 QStringList statuses() {
@@ -62,11 +41,12 @@ QList<bool> ticks() {
 }
 
 bool finishRun(int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (RunController::active() && clock.elapsed() < timeoutMs)
-        QTest::qWait(5);
-    return !RunController::active();
+    if (!CorvaneGUI::activeRun)
+        return true;
+    // The window's own handler of the end runs first: the box is recorded and
+    // the run let go by the time the spy hears of it.
+    QSignalSpy ended(CorvaneGUI::activeRun.data(), &RunSession::ended);
+    return ended.wait(timeoutMs) || !CorvaneGUI::activeRun;
 }
 
 void useCacheFolder(const QString& folder) {

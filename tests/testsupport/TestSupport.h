@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestFiles.h"
 #include "app/CorvaneGUI.h"
 
 #include <QString>
@@ -9,6 +10,10 @@
 
 namespace TestSupport {
 
+using TestFiles::fakeConverter;
+using TestFiles::readAll;
+using TestFiles::writeFile;
+
 // A main window as start-up builds it, with every dialog answered by the
 // test (Dialogs::Testing is reset), no converter installed, and a fresh
 // temporary folder as the user's cache.
@@ -16,24 +21,15 @@ std::unique_ptr<CorvaneGUI> makeWindow(
     const QString& osName = QStringLiteral("Linux"),
     const std::function<bool(const QString&)>& exists = [](const QString&) { return false; });
 
-// The stand-in converter built with the tests.
-QString fakeConverter();
-
 // Writes a small picture in the format the file name implies.
 bool writeImage(const QString& path, int width = 8, int height = 6);
-
-// Writes `bytes` to a file, made executable for its owner when asked.
-bool writeFile(const QString& path, const QByteArray& bytes, bool executable = false);
-
-// Text content of a file, empty when it cannot be read.
-QByteArray readAll(const QString& path);
 
 // Every row's status, and every row's tick, in table order.
 QStringList statuses();
 QList<bool> ticks();
 
-// Runs the event loop until the conversion run under way (if any) has ended;
-// false when it is still running after `timeoutMs`.
+// Waits for the conversion run under way (if any) to end; false when it is
+// still running after `timeoutMs`.
 bool finishRun(int timeoutMs = 60000);
 
 // Points the user's cache location, where runs keep their scripts, at `folder`.

@@ -1,0 +1,167 @@
+#include "conversion/RunSession.h"
+
+#include "conversion/rules/OutputTail.h"
+#include "conversion/run/ConversionQueue.h"
+#include "joblist/JobTableModel.h"
+#include "joblist/rules/TargetPaths.h"
+
+#include <algorithm>
+
+namespace {
+constexpr int DetailLinesPerRow = 5;
+
+QString fileNameOf(const QString& path) {
+    return path.mid(lastSeparator(path) + 1);
+}
+} // namespace
+
+RunSession::RunSession(JobTableModel& model, Request request, QObject* parent)
+    : QObject(parent)
+    , m_model(model)
+    , m_rows(std::move(request.ticked.rows))
+    , m_upToDate(std::move(request.upToDate))
+    , m_lines(std::move(request.settings)) {
+    const TargetSystem system = m_lines.settings().system;
+    m_queue = std::make_unique<ConversionQueue>(
+        system, std::move(request.ticked.jobs), request.maxAtOnce,
+        [this](int job, const ConversionJob& conversion) {
+            return m_lines.line(m_model.row(m_rows[static_cast<size_t>(job)]).image,
+                                conversion.target);
+        });
+    connect(m_queue.get(), &ConversionQueue::jobStarted, this, &RunSession::jobStarted);
+    connect(m_queue.get(), &ConversionQueue::jobFinished, this, &RunSession::jobFinished);
+    // Queued, so the queue is no longer on the stack when it is dropped.
+    connect(m_queue.get(), &ConversionQueue::finished, this, &RunSession::queueFinished,
+            Qt::QueuedConnection);
+    m_refresh.setInterval(RefreshMs);
+    connect(&m_refresh, &QTimer::timeout, this, &RunSession::refresh);
+}
+
+RunSession::~RunSession() {
+    m_queue.reset(); // ends whatever still runs
+}
+
+bool RunSession::prepare() {
+    return nothingToRun() || m_queue->prepare();
+}
+
+bool RunSession::nothingToRun() const {
+    return m_rows.empty() && !m_upToDate.empty();
+}
+
+int RunSession::total() const {
+    return static_cast<int>(m_rows.size() + m_upToDate.size());
+}
+
+void RunSession::start() {
+    m_clock.start();
+    stampUpToDate();
+    if (nothingToRun()) {
+        finish(false);
+        return;
+    }
+    m_refresh.start();
+    m_queue->start();
+}
+
+void RunSession::cancel() {
+    if (m_queue)
+        m_queue->cancel();
+}
+
+void RunSession::stampUpToDate() {
+    for (int rowIndex : m_upToDate) {
+        JobRow& row = m_model.rowForQuietUpdate(rowIndex);
+        row.status = Status::Converted;
+        row.process = false;
+        row.failureReport.clear();
+        markDirty(rowIndex);
+    }
+}
+
+void RunSession::jobStarted(int job) {
+    m_lastStarted = std::max(m_lastStarted, job);
+    if (m_rows.empty())
+        return;
+    const int row = m_rows[static_cast<size_t>(job)];
+    m_model.rowForQuietUpdate(row).status = Status::Converting;
+    markDirty(row);
+}
+
+void RunSession::jobFinished(int job, const RowVerdict& verdict) {
+    if (m_rows.empty()) {
+        m_headerOnly = verdict;
+        return;
+    }
+    m_tally.rowEnded(job, verdict);
+    const int rowIndex = m_rows[static_cast<size_t>(job)];
+    JobRow& row = m_model.rowForQuietUpdate(rowIndex);
+    if (verdict.converted()) {
+        row.status = Status::Converted;
+        row.process = false;
+        row.failureReport.clear();
+    } else {
+        row.status = Status::Failed;
+        row.failureReport = verdict.report;
+    }
+    markDirty(rowIndex);
+}
+
+void RunSession::markDirty(int row) {
+    m_dirtyFirst = std::min(m_dirtyFirst, row);
+    m_dirtyLast = std::max(m_dirtyLast, row);
+}
+
+void RunSession::refresh() {
+    if (m_dirtyLast >= 0) {
+        m_model.announceRows(m_dirtyFirst, m_dirtyLast);
+        m_dirtyFirst = INT_MAX;
+        m_dirtyLast = -1;
+    }
+    if (m_ended || !m_queue || m_queue->isCancelling())
+        return;
+    const int all = total();
+    const int skipped = static_cast<int>(m_upToDate.size());
+    const int done = skipped + m_tally.ended();
+    QString name;
+    if (m_lastStarted >= 0 && !m_rows.empty())
+        name = fileNameOf(m_model.row(m_rows[static_cast<size_t>(m_lastStarted)]).image);
+    const qint64 elapsed = m_clock.elapsed();
+    // Rows left out as up to date count as done, but not toward the time a row takes.
+    emit progressed(progressText(std::min(skipped + m_lastStarted + 1, all), all, name, elapsed,
+                                 remainingEstimate(elapsed, done - skipped, all - skipped)),
+                    done);
+}
+
+void RunSession::queueFinished(bool cancelled) {
+    m_queue.reset(); // the private folder and every script go with it
+    finish(cancelled);
+}
+
+void RunSession::finish(bool cancelled) {
+    m_ended = true;
+    m_refresh.stop();
+    refresh();
+    const int upToDate = static_cast<int>(m_upToDate.size());
+    RunSummary summary;
+    summary.cancelled = cancelled;
+    summary.converted = upToDate + m_tally.converted();
+    summary.total = total();
+    summary.upToDate = upToDate;
+    summary.firstFailure = m_tally.firstFailure();
+    if (m_rows.empty() && m_upToDate.empty())
+        summary.headerOnly = m_headerOnly;
+    emit ended(summary, details());
+}
+
+QString RunSession::details() const {
+    std::vector<FailedRowReport> failed;
+    for (int job : m_tally.failedJobs()) {
+        const JobRow& row = m_model.row(m_rows[static_cast<size_t>(job)]);
+        // Only the last lines are shown: decoding all of a large run's output
+        // at once would cost more memory than the output itself.
+        failed.push_back(
+            {row.image, QString::fromLocal8Bit(lastLinesOf(row.failureReport, DetailLinesPerRow))});
+    }
+    return failureDetails(failed, DetailLinesPerRow);
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "conversion/rules/CommandLine.h"
+#include "conversion/rules/RunTally.h"
+#include "conversion/rules/RunTexts.h"
+#include "conversion/rules/TickedJobs.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <climits>
+#include <memory>
+#include <vector>
+
+class ConversionQueue;
+class JobTableModel;
+
+// One "Process" run as the job table sees it: it runs the rows through the
+// queue, stamps each row the moment it ends (the views hear of it a few times
+// a second, not once a row), and reports how far it has come and how it ended
+// by signals. It knows nothing of the window.
+class RunSession final : public QObject {
+    Q_OBJECT
+public:
+    // How often the table and the progress are brought up to date.
+    static constexpr int RefreshMs = 200;
+
+    struct Request {
+        TickedJobs ticked;
+        // Ticked rows left out because their targets are up to date: they
+        // become "Converted" without running anything.
+        std::vector<int> upToDate;
+        CommandSettings settings; // each row's line is composed as it starts
+        int maxAtOnce = 1;
+    };
+
+    RunSession(JobTableModel& model, Request request, QObject* parent = nullptr);
+    ~RunSession() override;
+
+    // Makes the run's private folder and tries a first script in it; false
+    // when that fails, and then nothing may run. Needless when nothing runs.
+    bool prepare();
+    // Whether every ticked row was up to date, so that nothing at all runs.
+    bool nothingToRun() const;
+    // Starts the rows; when nothing runs, ended() comes before this returns.
+    void start();
+    // Starts nothing more and ends the running rows; ended() follows.
+    void cancel();
+    int total() const;
+
+signals:
+    // The progress dialog's text and how many rows are done, a few times a second.
+    void progressed(const QString& text, int done);
+    // Once: the result box's summary and the "Show Details..." text.
+    void ended(const RunSummary& summary, const QString& details);
+
+private:
+    void stampUpToDate();
+    void jobStarted(int job);
+    void jobFinished(int job, const RowVerdict& verdict);
+    void queueFinished(bool cancelled);
+    void markDirty(int row);
+    void refresh();
+    void finish(bool cancelled);
+    QString details() const;
+
+    JobTableModel& m_model;
+    std::vector<int> m_rows; // the table row of each job
+    std::vector<int> m_upToDate;
+    ConverterLines m_lines;
+    std::unique_ptr<ConversionQueue> m_queue;
+    RunTally m_tally;
+    std::optional<RowVerdict> m_headerOnly; // the result of a run without ticked rows
+    QTimer m_refresh;
+    QElapsedTimer m_clock;
+    int m_dirtyFirst = INT_MAX;
+    int m_dirtyLast = -1;
+    int m_lastStarted = -1;
+    bool m_ended = false;
+};

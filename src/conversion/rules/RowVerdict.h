@@ -1,0 +1,48 @@
+#pragma once
+
+#include "conversion/rules/TargetSystem.h"
+
+#include <QByteArray>
+
+#include <optional>
+
+// What happened to one row's script, in plain values.
+struct RowOutcome {
+    bool launched = true;              // false: a child could not be started or crashed
+    bool scriptWritten = true;         // false: the row's script could not be written
+    bool cancelled = false;            // ended by Cancel
+    std::optional<int> permissionExit; // the Mac flavour's "chmod 755"
+    int scriptExit = 0;
+    bool targetChecked = true; // false for the run without ticked rows
+    bool targetWritten = false;
+};
+
+// How a row ended.
+enum class RowResult {
+    Converted,        // the exit values say success and the target was written
+    ProcessingFailed, // the exit values say failure, or the target was not written
+    NotRun,           // a child could not be started, or did not end normally
+    ScriptNotWritten, // the row's script could not be written
+    Cancelled,        // ended by Cancel
+};
+
+// The Mac flavour's two exit values, when they said failure.
+struct ExitCodes {
+    int permission = 0;
+    int script = 0;
+    bool operator==(const ExitCodes&) const = default;
+};
+
+// A row's result, with what a person is told about it.
+struct RowVerdict {
+    RowResult result = RowResult::Converted;
+    std::optional<ExitCodes> failingCodes; // named in the Mac flavour's result text
+    QByteArray report; // a failed row's last output, or its exit values in words
+
+    bool converted() const { return result == RowResult::Converted; }
+};
+
+// A row's result from its outcome: a script that could not be written, Cancel
+// and a child that could not run come first; then the exit values; exit values
+// that say success still fail a row whose target was not really written.
+RowVerdict rowVerdict(TargetSystem system, const RowOutcome& outcome);

@@ -1,0 +1,177 @@
+#include "conversion/run/RowConversion.h"
+
+#include "conversion/run/ScriptFile.h"
+#include "conversion/run/StreamGobbler.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTextStream>
+
+namespace {
+// When a target was last written, or nothing when it does not exist.
+std::optional<QDateTime> lastWritten(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return std::nullopt;
+    return info.lastModified();
+}
+
+// A target counts only if it is a non-empty file this row wrote: a stale
+// one from an earlier run, or an empty one, does not.
+bool writtenDuringRun(const QString& path, const std::optional<QDateTime>& before) {
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() == 0)
+        return false;
+    return !before || info.lastModified() != *before;
+}
+
+constexpr int StopPollMs = 25;
+constexpr int GiveUpAfterKillMs = 2000;
+} // namespace
+
+RowConversion::RowConversion(TargetSystem system, QString scriptPath, ConversionJob job,
+                             QObject* parent)
+    : QObject(parent)
+    , m_system(system)
+    , m_scriptPath(std::move(scriptPath))
+    , m_job(std::move(job)) {
+    m_outcome.targetChecked = m_job.checkTarget;
+    m_stopPoll.setInterval(StopPollMs);
+    connect(&m_stopPoll, &QTimer::timeout, this, &RowConversion::checkStopped);
+}
+
+RowConversion::~RowConversion() {
+    if (m_tree && (m_tree->alive() || (m_process && m_process->state() != QProcess::NotRunning)))
+        m_tree->kill();
+    m_gobbler.reset();
+    m_process.reset();
+    if (!m_done)
+        QFile::remove(m_scriptPath);
+}
+
+void RowConversion::start() {
+    if (!writeRunScript(m_scriptPath, rowScriptBytes(m_system, m_job.command))) {
+        m_outcome.scriptWritten = false;
+        finish();
+        return;
+    }
+    m_launch = scriptLaunch(m_system, m_scriptPath);
+    if (!m_launch) {
+        m_outcome.launched = false;
+        finish();
+        return;
+    }
+    if (m_job.checkTarget)
+        m_targetBefore = lastWritten(m_job.target);
+    if (m_system == TargetSystem::Mac) {
+        QFile::setPermissions(m_scriptPath, QFile::permissions(m_scriptPath) | QFile::ExeOwner);
+        startStep(Step::Permission);
+    } else {
+        startStep(Step::Script);
+    }
+}
+
+void RowConversion::startStep(Step step) {
+    m_step = step;
+    m_gobbler.reset();
+    m_process = std::make_unique<QProcess>();
+    m_tree = std::make_unique<ProcessTree>();
+    m_gobbler = std::make_unique<StreamGobbler>(*m_process, m_output);
+    m_gobbler->start();
+    m_tree->prepare(*m_process);
+    QProcess* process = m_process.get();
+    connect(process, &QProcess::started, this, [this] { m_tree->adopt(*m_process); });
+    connect(process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
+        stepFinished(code, status == QProcess::NormalExit);
+    });
+    connect(process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            failedToStart();
+    });
+    if (step == Step::Permission) {
+        process->startCommand(m_launch->permissionCommand);
+    } else if (m_system == TargetSystem::Mac) {
+        process->startCommand(m_launch->command);
+    } else {
+        process->setProgram(m_launch->program);
+        process->setArguments(m_launch->arguments);
+        process->start();
+    }
+}
+
+void RowConversion::failedToStart() {
+    if (m_done)
+        return;
+    m_outcome.launched = false;
+    if (m_stopPoll.isActive())
+        return; // checkStopped() finishes
+    finish();
+}
+
+void RowConversion::stepFinished(int exitCode, bool normalExit) {
+    m_gobbler->drain();
+    if (m_done || m_stopPoll.isActive())
+        return; // cancelling: checkStopped() waits for the whole tree
+    // Whatever the script left running in the background ends with it.
+    if (m_tree->alive())
+        m_tree->kill();
+    if (!normalExit) {
+        m_outcome.launched = false;
+        finish();
+        return;
+    }
+    if (m_step == Step::Permission) {
+        m_outcome.permissionExit = exitCode;
+        startStep(Step::Script);
+        return;
+    }
+    m_outcome.scriptExit = exitCode;
+    if (m_system == TargetSystem::Windows)
+        QTextStream(stdout) << "Process exitValue: " << exitCode << Qt::endl;
+    if (m_job.checkTarget)
+        m_outcome.targetWritten = writtenDuringRun(m_job.target, m_targetBefore);
+    finish();
+}
+
+void RowConversion::cancel() {
+    if (m_done || m_stopPoll.isActive())
+        return;
+    m_outcome.cancelled = true;
+    if (!m_tree) {
+        finish();
+        return;
+    }
+    m_tree->terminate();
+    if (m_process)
+        m_process->terminate();
+    m_stopClock.start();
+    m_stopPoll.start();
+    checkStopped();
+}
+
+void RowConversion::checkStopped() {
+    const bool leaderRunning = m_process && m_process->state() != QProcess::NotRunning;
+    if (!leaderRunning && !m_tree->alive()) {
+        finish();
+        return;
+    }
+    const qint64 waited = m_stopClock.elapsed();
+    if (!m_killed && waited >= TerminateGraceMs) {
+        m_killed = true;
+        m_tree->kill();
+        if (m_process)
+            m_process->kill();
+    } else if (m_killed && waited >= TerminateGraceMs + GiveUpAfterKillMs) {
+        finish(); // what SIGKILL cannot end within seconds is beyond our reach
+    }
+}
+
+void RowConversion::finish() {
+    if (m_done)
+        return;
+    m_done = true;
+    m_stopPoll.stop();
+    QFile::remove(m_scriptPath);
+    QMetaObject::invokeMethod(this, &RowConversion::finished, Qt::QueuedConnection);
+}
