@@ -330,6 +330,39 @@ void TestFakeImfCopy::testSwitches() {
     QVERIFY(end[2].toLongLong() - start[2].toLongLong() >= 50);
 
     QCOMPARE(runConverter({"--sleep-ms", "soon", in, out}).exitCode, 2);
+
+    // A converter that says something, writes part of its output and fails.
+    QFile::remove(out);
+    run = runConverter(
+        {"--say", "working on it", "--write-partial", "10", "--exit-code", "3", in, out});
+    QCOMPARE(run.exitCode, 3);
+    QCOMPARE(run.out, "working on it\n");
+    QCOMPARE(QFileInfo(out).size(), 10);
+
+    // An image may ask for switches of its own; a plain image asks for none.
+    const QString asking = dir.filePath("asking.png");
+    QFile file(asking);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("#imf_copy --exit-code 4 --say hello\nrest of the file");
+    file.close();
+    run = runConverter({"--switches-from-image", asking, out});
+    QCOMPARE(run.exitCode, 4);
+    QCOMPARE(run.out, "hello\n");
+    QCOMPARE(runConverter({"--switches-from-image", in, out}).exitCode, 0);
+
+    // Ended politely, it says so in the event log.
+    qputenv("CORVANE_FAKE_IMF_COPY_EVENTS", events.toLocal8Bit());
+    QFile::remove(events);
+    QProcess slow;
+    slow.start(QString::fromUtf8(FAKE_IMF_COPY), {"--sleep-ms", "20000", in, out});
+    QVERIFY(slow.waitForStarted());
+    const qint64 pid = slow.processId();
+    QTRY_VERIFY(readLogLines(events).size() == 1);
+    slow.terminate();
+    QVERIFY(slow.waitForFinished(5000));
+    qunsetenv("CORVANE_FAKE_IMF_COPY_EVENTS");
+    QCOMPARE(slow.exitCode(), 143);
+    QCOMPARE(readLogLines(events).last(), "term " + QByteArray::number(pid));
 }
 
 QTEST_GUILESS_MAIN(TestFakeImfCopy)

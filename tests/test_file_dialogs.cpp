@@ -2,6 +2,7 @@
 // as a person would: the name field, the file-type box, the accept button.
 #include "app/CorvaneGUI.h"
 #include "app/Dialogs.h"
+#include "conversion/rules/ScriptFilters.h"
 #include "joblist/JobTableModel.h"
 #include "testsupport/TestSupport.h"
 
@@ -255,6 +256,38 @@ private slots:
         QVERIFY(driver.ran());
         QCOMPARE(G::fieldDirectory->text(), native(dir("start/out")));
         QCOMPARE(G::model->row(0).newImage, native(dir("start/out")) + "/a.map");
+    }
+
+    void aStartFolderThatIsGoneMeansHome() {
+        auto window = TestSupport::makeWindow();
+        G::checkSameDirectory->setChecked(false);
+        G::fieldDirectory->setText(native(dir("gone/long ago")));
+        T::showRealFileDialogs(true);
+        DialogDriver driver([&](QFileDialog* d) {
+            QCOMPARE(QDir(d->directory()).canonicalPath(), QDir(dir("home")).canonicalPath());
+        });
+        G::buttonDirectoryBrowse->click();
+        QVERIFY(driver.ran());
+    }
+
+    void everythingChoiceIsNoFilterOfOurs() {
+        // The dialog's own "All Files" stands past our filters: the answer
+        // names none of them, whatever its position in the box.
+        auto window = TestSupport::makeWindow();
+        T::showRealFileDialogs(true);
+        Dialogs::FileRequest request;
+        request.mode = Dialogs::FileMode::Save;
+        request.filters = {std::make_shared<ShFilter>(), std::make_shared<BatFilter>()};
+        request.currentFilter = 1;
+        for (const int choice : {2, 0}) {
+            DialogDriver driver([&](QFileDialog* d) {
+                chooseFileType(d, choice);
+                typeNameAndAccept(d, "convert");
+            });
+            const std::optional<Dialogs::FileAnswer> answer = Dialogs::chooseFiles(request);
+            QVERIFY(driver.ran() && answer);
+            QCOMPARE(answer->selectedFilter, choice == 2 ? -1 : 0);
+        }
     }
 
     void converterBrowseSwitchesFilters() {

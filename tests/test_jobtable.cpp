@@ -72,7 +72,7 @@ void TestJobTable::modelPassesTheModelTester() {
         target = image + ".new";
         return true;
     });
-    model.setStatus(2, Status::Failed);
+    TestSupport::setStatus(model, 2, Status::Failed);
     model.setData(model.index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
     model.removeIf([](const JobRow& r) { return r.image == "/b.png"; });
     QCOMPARE(model.rowCount(), 2);

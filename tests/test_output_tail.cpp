@@ -21,7 +21,6 @@ void TestOutputTail::outputTailKeepsTheNewestBytes() {
         tail.append(&c, 1);
     QCOMPARE(tail.bytes(), "stuvwxyz");
     QVERIFY(tail.truncated());
-    QCOMPARE(tail.seen(), 26);
     const QByteArray big(100000, 'q');
     tail.append(big.constData(), big.size());
     tail.append("\nend", 4);
@@ -41,8 +40,10 @@ void TestOutputTail::budgetRunsOut() {
     QVERIFY(budget.take(6));
     QVERIFY(!budget.take(5)); // does not fit: nothing taken
     QVERIFY(budget.take(4));
-    QCOMPARE(budget.left(), 0);
-    QCOMPARE(OutputBudget().left(), 64 * 1024 * 1024);
+    QVERIFY(!budget.take(1)); // all gone
+    OutputBudget run;
+    QVERIFY(run.take(64 * 1024 * 1024));
+    QVERIFY(!run.take(1));
 }
 
 void TestOutputTail::lastLinesForPeople() {

@@ -45,6 +45,15 @@ void TestRowVerdicts::launchFollowsTheFlavour() {
 #ifndef Q_OS_WIN
     QVERIFY(!scriptLaunch(TargetSystem::Windows, "/tmp/run-x/temp-3.bat"));
 #endif
+    // Windows: the script is the program, its folder the start folder.
+    const auto windows = scriptLaunch(TargetSystem::Windows, R"(C:\run-x\temp-3.bat)");
+    QVERIFY(windows);
+    QVERIFY(windows->program.endsWith(R"(C:\run-x\temp-3.bat")"));
+    QCOMPARE(windows->arguments.size(), 3);
+    QCOMPARE(windows->arguments.mid(0, 2), QStringList({"/c", "start"}));
+    QVERIFY(windows->arguments[2].endsWith(R"(C:\run-x")"));
+    QCOMPARE(windows->arguments[2].chopped(1), windows->program.chopped(1).chopped(11));
+    QVERIFY(windows->permissionCommand.isEmpty());
     QCOMPARE(rowScriptName(TargetSystem::Mac, 0), "temp-1.sh");
     QCOMPARE(rowScriptName(TargetSystem::Windows, 11), "temp-12.bat");
     const QByteArray end = QByteArray(
@@ -151,6 +160,13 @@ void TestRowVerdicts::reportsForPeople() {
     QVERIFY(exitValuesText(TargetSystem::Windows, quiet).contains(".map file is missing"));
     quiet.cancelled = true;
     QCOMPARE(exitValuesText(TargetSystem::Mac, quiet), "Cancelled while converting.");
+    RowOutcome crashed;
+    crashed.endedNormally = false;
+    QCOMPARE(rowVerdict(TargetSystem::Mac, crashed).result, RowResult::NotRun);
+    QVERIFY(exitValuesText(TargetSystem::Mac, crashed).contains("crashed"));
+    RowOutcome unstarted;
+    unstarted.launched = false;
+    QCOMPARE(exitValuesText(TargetSystem::Mac, unstarted), "The script could not be started.");
 
     QCOMPARE(failureDetails({{"/a/x.png", "imf_copy: bad\nsecond"}, {"/a/y.png", "Exit 1."}}),
              "/a/x.png\n    imf_copy: bad\n    second\n\n/a/y.png\n    Exit 1.\n");

@@ -4,25 +4,33 @@
 #include "app/Dialogs.h"
 #include "app/QuitOnSignal.h"
 #include "conversion/RunSession.h"
+#include "conversion/run/RowConversion.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/customTable.h"
 #include "testsupport/TestSupport.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
 #include <csignal>
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#endif
 
 namespace {
 using G = CorvaneGUI;
@@ -43,6 +51,15 @@ QList<Event> events(const QString& log) {
             list << Event{f[0] == "start", f[1].toLongLong(), f[2].toLongLong()};
     }
     return list;
+}
+
+// The process ids that logged a polite end (SIGTERM), not SIGKILL.
+QList<qint64> terminatedPids(const QString& log) {
+    QList<qint64> pids;
+    for (const QByteArray& line : TestSupport::readAll(log).split('\n'))
+        if (line.startsWith("term "))
+            pids << line.mid(5).toLongLong();
+    return pids;
 }
 
 QList<qint64> startedPids(const QString& log) {
@@ -77,6 +94,11 @@ bool processRunning(qint64 pid) {
 
 using TestSupport::statuses;
 using TestSupport::ticks;
+
+// Run folders left in the cache.
+QStringList runFolders(const QString& cache) {
+    return QDir(cache + "/corvane").entryList({"run-*"}, QDir::Dirs | QDir::Hidden);
+}
 
 // Scripts left anywhere under the cache.
 QStringList scriptsUnder(const QString& folder) {
@@ -113,10 +135,13 @@ QPushButton* cancelButton(QProgressDialog* dialog) {
 class TestRun : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void severalAtOnceGiveTheSameVerdicts();
     void failingRowsAnywhereAreNamed();
+    void theBoxNamesTheFirstRowNotTheFirstToFail();
+    void scriptsThatCannotRunFailWithoutHanging();
     void emptyTargetFails();
     void progressAndTableFollowTheRun();
     void cancelEndsRunningRowsOnly();
@@ -148,6 +173,14 @@ private:
     }
     QString cache() const { return QString::fromLocal8Bit(qgetenv("XDG_CACHE_HOME")); }
 };
+
+void TestRun::initTestCase() {
+#ifdef Q_OS_LINUX
+    // Orphans of the runs come to this process, which never reaps them, as
+    // they do to an init that does not: a zombie must not hold up Cancel.
+    QVERIFY(::prctl(PR_SET_CHILD_SUBREAPER, 1) == 0);
+#endif
+}
 
 void TestRun::init() {
     m_dir = std::make_unique<QTemporaryDir>();
@@ -189,7 +222,7 @@ void TestRun::severalAtOnceGiveTheSameVerdicts() {
 
     for (int i = 0; i < 6; ++i) {
         G::model->setProcess(i, true);
-        G::model->setStatus(i, Status::Unprocessed);
+        TestSupport::setStatus(*G::model, i, Status::Unprocessed);
     }
     QFile::remove(m_log);
     setConversionsAtOnce(3);
@@ -199,6 +232,7 @@ void TestRun::severalAtOnceGiveTheSameVerdicts() {
     QCOMPARE(maxOverlap(events(m_log)), 3);
     QCOMPARE(ticks(), QList<bool>({false, true, false, false, true, false}));
     QCOMPARE(scriptsUnder(cache()), QStringList());
+    QCOMPARE(runFolders(cache()), QStringList());
 }
 
 void TestRun::failingRowsAnywhereAreNamed() {
@@ -238,6 +272,43 @@ void TestRun::failingRowsAnywhereAreNamed() {
     QVERIFY(G::model->row(2).failureReport.isEmpty());
 }
 
+void TestRun::theBoxNamesTheFirstRowNotTheFirstToFail() {
+    // The first row fails late with one text, the second at once with another.
+    G::checkCustom->setChecked(true);
+    G::fieldCustom->setText("--switches-from-image");
+    TestSupport::writeFile(path("slow.png"), "#imf_copy --sleep-ms 1500 --exit-code 4\n");
+    G::addImageRows({path("slow.png"), broken("quick.png"), image("fine.png")});
+    setConversionsAtOnce(2);
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    QCOMPARE(statuses(), QStringList({"Failed", "Failed", "Converted"}));
+    QCOMPARE(T::messages().back().text, "Error Processing Files. Code: 04");
+    QVERIFY(T::messages().back().details.indexOf("slow.png") <
+            T::messages().back().details.indexOf("quick.png"));
+}
+
+void TestRun::scriptsThatCannotRunFailWithoutHanging() {
+    // A cache on a disk where nothing may run, as on hardened systems.
+#ifndef Q_OS_LINUX
+    QSKIP("needs a noexec mount");
+#endif
+    const QString noexec = m_dir->filePath("noexec");
+    QVERIFY(QDir().mkpath(noexec));
+    if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "noexec,size=4m", "tmpfs", noexec}) != 0)
+        QSKIP("cannot mount a noexec file system here (needs root with CAP_SYS_ADMIN)");
+    const auto unmount = qScopeGuard([&] { QProcess::execute("umount", {noexec}); });
+    TestSupport::useCacheFolder(noexec);
+    G::addImageRows({image("a.png"), image("b.png")});
+    G::processImages();
+    QVERIFY(TestSupport::finishRun(10000));
+    QCOMPARE(statuses(), QStringList({"Failed", "Failed"}));
+    QVERIFY(startedPids(m_log).isEmpty());
+    const T::Message& box = T::messages().back();
+    QCOMPARE(box.text, "Exception Error");
+    QCOMPARE(box.details.count("The script could not be started."), 2);
+    QCOMPARE(runFolders(noexec), QStringList());
+}
+
 void TestRun::emptyTargetFails() {
     useSwitches("--empty-output");
     G::addImageRows({image("a.png"), image("b.png")});
@@ -256,7 +327,19 @@ void TestRun::progressAndTableFollowTheRun() {
     useSwitches("--sleep-ms 700");
     setConversionsAtOnce(1);
     G::addImageRows({image("one.png"), image("two.png"), image("wood_albedo.png")});
+    // A drag that began before the run is dropped once the table is locked.
+    QMimeData dragged;
+    dragged.setUrls({QUrl::fromLocalFile(image("dropped.png"))});
+    QWidget* viewport = G::table->viewport();
+    const QPoint at = viewport->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QVERIFY(enter.isAccepted());
     G::processImages();
+    QDropEvent drop(at, Qt::CopyAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    QVERIFY(!drop.isAccepted());
+    QCOMPARE(G::model->rowCount(), 3);
     const QPointer<RunSession> run = G::activeRun;
     QVERIFY(run);
     QVERIFY(progressDialog());
@@ -278,9 +361,10 @@ void TestRun::progressAndTableFollowTheRun() {
     QTRY_VERIFY_WITH_TIMEOUT(progressDialog() && progressDialog()->labelText().startsWith(
                                                      "Converting 3 of 3: wood_albedo.png"),
                              10000);
-    QVERIFY(progressDialog()->labelText().contains("left"));
+    const QPointer<QProgressDialog> dialog = progressDialog();
+    QVERIFY(dialog && dialog->labelText().contains("left"));
     QCOMPARE(G::model->row(2).status, "Converting");
-    QCOMPARE(progressDialog()->value(), 2);
+    QCOMPARE(dialog->value(), 2);
     QVERIFY(TestSupport::finishRun());
     QVERIFY(G::panelSettings->isEnabled() && G::buttonProcess->isEnabled() &&
             G::menuEdit->isEnabled());
@@ -290,13 +374,14 @@ void TestRun::progressAndTableFollowTheRun() {
 }
 
 void TestRun::cancelEndsRunningRowsOnly() {
-    useSwitches("--sleep-ms 20000");
+    // Converters that have said something and obey SIGTERM.
+    useSwitches("--say converting --sleep-ms 20000");
     setConversionsAtOnce(2);
     QStringList sources;
     for (const char* name : {"a.png", "b.png", "c.png", "d.png", "e.png"})
         sources << image(name);
     G::addImageRows(sources);
-    G::model->setStatus(3, Status::Failed); // an earlier run's verdict stays
+    TestSupport::setStatus(*G::model, 3, Status::Failed); // an earlier run's verdict stays
 
     for (bool byClosing : {false, true}) {
         QFile::remove(m_log);
@@ -312,7 +397,13 @@ void TestRun::cancelEndsRunningRowsOnly() {
             QVERIFY(cancel);
             QTest::mouseClick(cancel, Qt::LeftButton);
         }
-        QVERIFY(TestSupport::finishRun(10000));
+        // The whole process group hears the polite request, and nothing left
+        // waiting to be reaped holds the run for the grace period.
+        QVERIFY(TestSupport::finishRun(RowConversion::TerminateGraceMs / 2));
+        QList<qint64> terminated = terminatedPids(m_log), started = startedPids(m_log);
+        std::sort(terminated.begin(), terminated.end());
+        std::sort(started.begin(), started.end());
+        QCOMPARE(terminated, started);
 
         QCOMPARE(statuses(),
                  QStringList({"Failed", "Failed", "Unprocessed", "Failed", "Unprocessed"}));
@@ -320,13 +411,16 @@ void TestRun::cancelEndsRunningRowsOnly() {
         for (qint64 pid : startedPids(m_log))
             QVERIFY2(!processRunning(pid), qPrintable(QString::number(pid)));
         QCOMPARE(scriptsUnder(cache()), QStringList());
+        QCOMPARE(runFolders(cache()), QStringList());
+        // Reported as cancelled, not by what the converter had printed.
+        QCOMPARE(G::model->row(0).failureReport, "Cancelled while converting.");
         const T::Message& box = T::messages().back();
         QCOMPARE(box.kind, Kind::Warning);
         QCOMPARE(box.title, "Corvane");
         QCOMPARE(box.text, "Processing Cancelled\n\n0 converted, 5 not converted.");
         QVERIFY(G::panelAdd->isEnabled());
-        G::model->setStatus(0, Status::Unprocessed);
-        G::model->setStatus(1, Status::Unprocessed);
+        TestSupport::setStatus(*G::model, 0, Status::Unprocessed);
+        TestSupport::setStatus(*G::model, 1, Status::Unprocessed);
     }
 }
 

@@ -3,6 +3,8 @@
 #include "conversion/rules/ExportScript.h"
 #include "conversion/rules/Maker.h"
 #include "conversion/rules/ScriptText.h"
+#include "joblist/rules/TargetPaths.h"
+#include "testsupport/FailingDevice.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -12,6 +14,7 @@ class TestScriptText : public QObject {
     Q_OBJECT
 private slots:
     void scriptFrames();
+    void exportStopsAtTheFirstRefusedWrite();
     void scriptFileNames_data();
     void scriptFileNames();
 };
@@ -39,6 +42,30 @@ void TestScriptText::scriptFrames() {
     QCOMPARE(exported(TargetSystem::Windows, true), lines(header + QByteArrayList{line} + footer));
     QCOMPARE(runScriptName(TargetSystem::Mac), "temp.sh");
     QCOMPARE(runScriptName(TargetSystem::Windows), "temp.bat");
+}
+
+void TestScriptText::exportStopsAtTheFirstRefusedWrite() {
+    // Enough rows for the export to stream out several pieces.
+    std::vector<JobRow> rows;
+    for (int i = 0; i < 20000; ++i) {
+        const QString source = QStringLiteral("/textures/set/texture_%1.png").arg(i);
+        rows.push_back({true, source, *sameDirectoryTarget(source), Status::Unprocessed});
+    }
+    const CommandSettings settings{"imf_copy", FlagOptions{}, {}, TargetSystem::Windows};
+    QBuffer whole;
+    whole.open(QIODevice::WriteOnly);
+    QVERIFY(writeExportScript(whole, rows, settings, "1.0"));
+    QVERIFY(whole.size() > 512 * 1024);
+    // Refused at once, in the first piece, in a later one, at the very end.
+    for (const qint64 capacity : {qint64(0), qint64(100), qint64(300 * 1024), whole.size() - 1}) {
+        FailingDevice device(capacity);
+        QVERIFY2(!writeExportScript(device, rows, settings, "1.0"),
+                 qPrintable(QString::number(capacity)));
+        QVERIFY(whole.data().startsWith(device.written()));
+    }
+    FailingDevice roomy(whole.size());
+    QVERIFY(writeExportScript(roomy, rows, settings, "1.0"));
+    QCOMPARE(roomy.written(), whole.data());
 }
 
 void TestScriptText::scriptFileNames_data() {

@@ -10,6 +10,7 @@ private slots:
     void targetClashes_data();
     void targetClashes();
     void rowsClashByTheirCommandTargets();
+    void untickedRowsWriteNothing();
     void clashQuestionListsTheFirstFew();
 };
 
@@ -71,6 +72,14 @@ void TestTargetClashes::rowsClashByTheirCommandTargets() {
             QCOMPARE(fromRows.count, same ? 0 : 2);
         }
     }
+}
+
+void TestTargetClashes::untickedRowsWriteNothing() {
+    const std::vector<JobRow> rows{{true, "/a/x.png", "/a/x.map", Status::Unprocessed},
+                                   {false, "/b/x.png", "/b/x.map", Status::Unprocessed},
+                                   {false, "/c/x.png", "/c/x.map", Status::Converted}};
+    QCOMPARE(findTargetClashes(rows, {false, "/out"}).count, 0);
+    QCOMPARE(findTargetClashes(rows, {true, ""}).count, 0);
 }
 
 void TestTargetClashes::clashQuestionListsTheFirstFew() {

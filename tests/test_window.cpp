@@ -1,5 +1,5 @@
-// The window as start-up leaves it: controls, menus, layout, start-up steps.
-#include "app/BorderLayout.h"
+// The window as start-up leaves it: controls, menus, where each control shows,
+// start-up steps.
 #include "app/CorvaneGUI.h"
 #include "app/Startup.h"
 #include "joblist/customTable.h"
@@ -39,11 +39,6 @@ QStringList actionTexts(const QWidget* menuOrBar) {
         texts << action->text();
     return texts;
 }
-
-QWidget* region(QWidget* panel, BorderLayout::Region where) {
-    auto* layout = dynamic_cast<BorderLayout*>(panel->layout());
-    return layout ? layout->widgetAt(where) : nullptr;
-}
 } // namespace
 
 class TestWindow : public QObject {
@@ -52,8 +47,7 @@ private slots:
     void initTestCase() { Look::rememberSystemLook(); }
     void defaultsAfterStartUp();
     void menus();
-    void layoutTree();
-    void flagsGrid();
+    void layoutAsSeen();
     void targetSystemFromOsName_data();
     void targetSystemFromOsName();
     void converterProbedAtStartUp();
@@ -150,81 +144,70 @@ void TestWindow::menus() {
     QCOMPARE(G::conversionsAtOnce, 1);
 }
 
-void TestWindow::layoutTree() {
+void TestWindow::layoutAsSeen() {
+    // Where each control shows, as a user reads the window: top to bottom,
+    // left to right, and what takes up the room when the window grows.
     auto window = TestSupport::makeWindow();
     using G = CorvaneGUI;
-    using R = BorderLayout::Region;
-    QWidget* content = window->centralWidget();
-    QCOMPARE(region(content, R::North), G::panelBanner);
-    QCOMPARE(region(content, R::Center), G::panelCentre);
-    QCOMPARE(region(G::panelBanner, R::Center), G::labelBanner);
-    QCOMPARE(region(G::panelCentre, R::North), G::panelAdd);
-    QCOMPARE(region(G::panelCentre, R::Center), G::panelTable);
-    QCOMPARE(region(G::panelCentre, R::South), G::panelSettings);
-    QCOMPARE(region(G::panelTable, R::Center), G::scrollPane);
-    QCOMPARE(static_cast<QWidget*>(G::scrollPane), static_cast<QWidget*>(G::table));
-    QCOMPARE(region(G::panelTable, R::South), G::panelTableButtons);
-    QCOMPARE(region(G::panelSettings, R::North), G::panelFlags);
-    QCOMPARE(region(G::panelSettings, R::Center), G::panelImfCopy);
-    QCOMPARE(region(G::panelSettings, R::South), G::panelOutput);
-    QCOMPARE(region(G::panelImfCopy, R::West), G::labelImfCopy);
-    QCOMPARE(region(G::panelImfCopy, R::Center), G::fieldImfCopy);
-    QCOMPARE(region(G::panelImfCopy, R::East), G::buttonImfCopyBrowse);
-    QCOMPARE(region(G::panelOutput, R::North), G::checkSameDirectory);
-    QCOMPARE(region(G::panelOutput, R::Center), G::panelDirectory);
-    QCOMPARE(region(G::panelOutput, R::South), G::panelRun);
-    QCOMPARE(region(G::panelDirectory, R::West), G::labelDirectory);
-    QCOMPARE(region(G::panelDirectory, R::Center), G::fieldDirectory);
-    QCOMPARE(region(G::panelDirectory, R::East), G::buttonDirectoryBrowse);
-    QCOMPARE(region(G::panelRun, R::Center), G::buttonProcess);
-    QCOMPARE(region(G::panelRun, R::East), G::buttonCreateScript);
-    QCOMPARE(G::buttonAddImages->parentWidget(), G::panelAdd);
-    QCOMPARE(G::buttonAddDirectory->parentWidget(), G::panelAdd);
-
+    window->resize(640, 720);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    QVERIFY(G::buttonAddImages->x() < G::buttonAddDirectory->x());
-    QList<QPushButton*> row{G::buttonOpenFile, G::buttonOpenFolder, G::buttonRemoveSelected,
-                            G::buttonRemoveConverted, G::buttonReset};
-    for (qsizetype i = 0; i < row.size(); ++i) {
-        QCOMPARE(row[i]->parentWidget(), G::panelTableButtons);
-        if (i > 0)
-            QVERIFY(row[i - 1]->geometry().right() < row[i]->x());
-    }
-    // Top to bottom: banner, add buttons, table, its buttons, flags, converter, output.
-    auto top = [&](QWidget* w) { return w->mapTo(window.get(), QPoint()).y(); };
-    QVERIFY(top(G::labelBanner) < top(G::buttonAddImages));
-    QVERIFY(top(G::buttonAddImages) < top(G::table));
-    QVERIFY(top(G::table) < top(G::buttonOpenFile));
-    QVERIFY(top(G::buttonOpenFile) < top(G::checkPyramid));
-    QVERIFY(top(G::checkPyramid) < top(G::fieldImfCopy));
-    QVERIFY(top(G::fieldImfCopy) < top(G::checkSameDirectory));
-    QVERIFY(top(G::checkSameDirectory) < top(G::fieldDirectory));
-    QVERIFY(top(G::fieldDirectory) < top(G::buttonProcess));
-    QVERIFY(!G::labelMaker->isVisible());
-}
+    const auto at = [&](QWidget* w) { return QRect(w->mapTo(window.get(), QPoint()), w->size()); };
+    const auto sameLine = [&](QWidget* a, QWidget* b) {
+        return std::abs(at(a).center().y() - at(b).center().y()) <= at(a).height() / 2;
+    };
+    const auto leftOf = [&](QWidget* a, QWidget* b) {
+        return sameLine(a, b) && at(a).right() < at(b).left();
+    };
+    const auto above = [&](QWidget* a, QWidget* b) { return at(a).bottom() < at(b).top(); };
+    const auto sameColumn = [&](QWidget* a, QWidget* b) { return at(a).left() == at(b).left(); };
 
-void TestWindow::flagsGrid() {
-    auto window = TestSupport::makeWindow();
-    using G = CorvaneGUI;
-    auto* grid = qobject_cast<QGridLayout*>(G::panelFlags->layout());
-    QVERIFY(grid);
-    QCOMPARE(grid->rowCount(), 5);
-    QCOMPARE(grid->columnCount(), 3);
-    const QList<QWidget*> expected{G::labelFlags,  nullptr,        nullptr,        G::checkPyramid,
-                                   G::checkGamma,  nullptr,        G::checkTile,   G::fieldGamma,
-                                   nullptr,        G::checkCustom, G::checkFilter, nullptr,
-                                   G::fieldCustom, G::fieldFilter, nullptr};
-    for (int i = 0; i < expected.size(); ++i) {
-        QWidget* cell = grid->itemAtPosition(i / 3, i % 3)->widget();
-        if (expected[i]) {
-            QCOMPARE(cell, expected[i]);
-        } else {
-            auto* filler = qobject_cast<QLabel*>(cell);
-            QVERIFY(filler);
-            QCOMPARE(filler->text(), " ");
-        }
-    }
+    // Top to bottom: banner, add buttons, table, its buttons, flags, converter, output, run.
+    const QList<QWidget*> column{G::labelBanner,    G::buttonAddImages,    G::table,
+                                 G::buttonOpenFile, G::labelFlags,         G::checkPyramid,
+                                 G::fieldImfCopy,   G::checkSameDirectory, G::fieldDirectory,
+                                 G::buttonProcess};
+    for (qsizetype i = 1; i < column.size(); ++i)
+        QVERIFY2(above(column[i - 1], column[i]), qPrintable(QString::number(i)));
+    // The banner spans the window; the table is as wide as the controls under it.
+    QCOMPARE(at(G::panelBanner).width(), window->centralWidget()->width());
+    QCOMPARE(at(G::table).left(),
+             at(G::fieldImfCopy).left() - at(G::labelImfCopy).width() - G::hgap);
+    QVERIFY(leftOf(G::buttonAddImages, G::buttonAddDirectory));
+    const QList<QWidget*> tableButtons{G::buttonOpenFile, G::buttonOpenFolder,
+                                       G::buttonRemoveSelected, G::buttonRemoveConverted,
+                                       G::buttonReset};
+    for (qsizetype i = 1; i < tableButtons.size(); ++i)
+        QVERIFY(leftOf(tableButtons[i - 1], tableButtons[i]));
+
+    // The flags: two columns of boxes, each value field right under its box.
+    QVERIFY(above(G::labelFlags, G::checkPyramid) && sameColumn(G::labelFlags, G::checkPyramid));
+    QVERIFY(above(G::checkPyramid, G::checkTile) && sameColumn(G::checkPyramid, G::checkTile));
+    QVERIFY(above(G::checkTile, G::checkCustom) && sameColumn(G::checkTile, G::checkCustom));
+    QVERIFY(above(G::checkCustom, G::fieldCustom) && sameColumn(G::checkCustom, G::fieldCustom));
+    QVERIFY(leftOf(G::checkPyramid, G::checkGamma));
+    QVERIFY(above(G::checkGamma, G::fieldGamma) && sameColumn(G::checkGamma, G::fieldGamma));
+    QVERIFY(above(G::fieldGamma, G::checkFilter) && sameColumn(G::fieldGamma, G::checkFilter));
+    QVERIFY(above(G::checkFilter, G::fieldFilter) && sameColumn(G::checkFilter, G::fieldFilter));
+    QVERIFY(sameLine(G::checkTile, G::fieldGamma) && sameLine(G::checkCustom, G::checkFilter));
+
+    // The converter and output rows: label, field, browse button; Process, Create Script.
+    QVERIFY(leftOf(G::labelImfCopy, G::fieldImfCopy));
+    QVERIFY(leftOf(G::fieldImfCopy, G::buttonImfCopyBrowse));
+    QVERIFY(leftOf(G::labelDirectory, G::fieldDirectory));
+    QVERIFY(leftOf(G::fieldDirectory, G::buttonDirectoryBrowse));
+    QVERIFY(leftOf(G::buttonProcess, G::buttonCreateScript));
+    QVERIFY(at(G::buttonProcess).width() > at(G::buttonCreateScript).width());
+    QVERIFY(!G::labelMaker->isVisible());
+
+    // A taller window gives its room to the table alone.
+    const int tableHeight = G::table->height();
+    const int processTop = at(G::buttonProcess).top();
+    const int addHeight = G::buttonAddImages->height();
+    window->resize(640, 900);
+    QTRY_COMPARE(G::table->height(), tableHeight + 180);
+    QCOMPARE(at(G::buttonProcess).top(), processTop + 180);
+    QCOMPARE(G::buttonAddImages->height(), addHeight);
 }
 
 void TestWindow::targetSystemFromOsName_data() {

@@ -123,16 +123,6 @@ void JobTableModel::setProcess(int row, bool process) {
     announceRows(row, row, ProcessColumn, ProcessColumn);
 }
 
-void JobTableModel::setStatus(int row, const QString& status) {
-    m_rows[static_cast<size_t>(row)].status = status;
-    announceRows(row, row, StatusColumn, StatusColumn);
-}
-
-void JobTableModel::setNewImage(int row, const QString& target) {
-    m_rows[static_cast<size_t>(row)].newImage = target;
-    announceRows(row, row, NewImageColumn, NewImageColumn);
-}
-
 int JobTableModel::rewriteNewImages(
     const std::function<bool(const QString& image, QString& newImage)>& rewrite) {
     int rewritten = 0;

@@ -38,8 +38,6 @@ public:
     void clear();
 
     void setProcess(int row, bool process);
-    void setStatus(int row, const QString& status);
-    void setNewImage(int row, const QString& target);
 
     // Rewrites column 2 row by row, in order, until `rewrite` returns false for
     // a row (that row and the ones below keep their targets); one

@@ -30,16 +30,26 @@
 // Test switches (before infile, like every option), so a test can make the conversion slow,
 // busy, talkative or failing without anything keyed on file names:
 //
-//   --sleep-ms N     sleep N milliseconds first (a slow disk, a hung converter)
-//   --burn-ms N      then spend N milliseconds of processor time (a heavy texture)
-//   --spew-bytes N   write N bytes to stdout and N to stderr, interleaved (a chatty converter)
-//   --ignore-term    ignore SIGTERM, so only SIGKILL ends it
-//   --empty-output   succeed but leave a zero-byte output file
-//   --exit-code N    print an error and exit with N, writing nothing
+//   --say TEXT           print TEXT as a line on stdout at once (a converter reporting progress)
+//   --write-partial N    then write N bytes of garbage straight into outfile, as a converter
+//                        does before it is killed or crashes (a half-written texture)
+//   --sleep-ms N         then sleep N milliseconds (a slow disk, a hung converter)
+//   --burn-ms N          then spend N milliseconds of processor time (a heavy texture)
+//   --spew-bytes N       then write N bytes to stdout and N to stderr, interleaved (a chatty
+//                        converter)
+//   --ignore-term        ignore SIGTERM, so only SIGKILL ends it
+//   --empty-output       succeed but leave a zero-byte output file
+//   --exit-code N        print an error and exit with N, writing nothing more
+//   --switches-from-image
+//                        an infile whose first line reads "#imf_copy SWITCHES" adds those test
+//                        switches for this one conversion; as with a real converter, what
+//                        happens then depends on the image's content, never on its name
 //
 // Event log: if CORVANE_FAKE_IMF_COPY_EVENTS names a file, the invocation appends
 // "start <pid> <ms since epoch>" when it begins and "end <pid> <ms since epoch>" when it ends,
 // so tests can see which conversions overlapped and which processes to look for afterwards.
+// Unless it ignores SIGTERM, a conversion ended by SIGTERM appends "term <pid>" before it exits
+// (with status 143), so tests can tell a polite end from SIGKILL.
 
 #include <QByteArray>
 #include <QByteArrayList>
@@ -54,6 +64,7 @@
 #include <QStringList>
 
 #include <QDateTime>
+#include <QProcess>
 #include <QThread>
 
 #include <algorithm>
@@ -62,7 +73,9 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <fcntl.h>
 #include <optional>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -92,6 +105,9 @@ struct Options {
     bool ignoreTerm = false;
     bool emptyOutput = false;
     std::optional<int> exitCode;
+    QString say;
+    qint64 writePartial = -1; // none
+    bool switchesFromImage = false;
 };
 
 void printError(const QString& message) {
@@ -157,8 +173,17 @@ std::optional<Options> parseArguments(const QStringList& args) {
             options.ignoreTerm = true;
         } else if (arg == QLatin1String("--empty-output")) {
             options.emptyOutput = true;
+        } else if (arg == QLatin1String("--switches-from-image")) {
+            options.switchesFromImage = true;
+        } else if (arg == QLatin1String("--say")) {
+            if (i + 1 >= args.size()) {
+                printError(QStringLiteral("option %1 needs a value").arg(quoted(arg)));
+                return std::nullopt;
+            }
+            options.say = args.at(++i);
         } else if (arg == QLatin1String("--sleep-ms") || arg == QLatin1String("--burn-ms") ||
-                   arg == QLatin1String("--spew-bytes") || arg == QLatin1String("--exit-code")) {
+                   arg == QLatin1String("--spew-bytes") || arg == QLatin1String("--exit-code") ||
+                   arg == QLatin1String("--write-partial")) {
             bool ok = false;
             const qint64 value = i + 1 < args.size() ? args.at(i + 1).toLongLong(&ok) : 0;
             if (!ok || value < 0) {
@@ -172,6 +197,8 @@ std::optional<Options> parseArguments(const QStringList& args) {
                 options.burnMs = value;
             else if (arg == QLatin1String("--spew-bytes"))
                 options.spewBytes = value;
+            else if (arg == QLatin1String("--write-partial"))
+                options.writePartial = value;
             else
                 options.exitCode = static_cast<int>(value);
         } else if (arg == QLatin1String("-g") || arg == QLatin1String("-f") ||
@@ -285,6 +312,60 @@ void burnProcessorTime(qint64 ms) {
     }
 }
 
+// The test switches an image asks for, added to those of the command line.
+std::optional<Options> withSwitchesFromImage(const Options& options) {
+    QFile image(options.inFile);
+    if (!image.open(QIODevice::ReadOnly))
+        return options;
+    const QByteArray marker = "#imf_copy ";
+    const QByteArray first = image.readLine().trimmed() + ' ';
+    if (!first.startsWith(marker))
+        return options;
+    QStringList args = QProcess::splitCommand(QString::fromUtf8(first.mid(marker.size())));
+    args << options.inFile << options.outFile;
+    const std::optional<Options> extra = parseArguments(args);
+    if (!extra)
+        return std::nullopt;
+    Options merged = options;
+    merged.sleepMs = std::max(merged.sleepMs, extra->sleepMs);
+    merged.burnMs = std::max(merged.burnMs, extra->burnMs);
+    merged.spewBytes = std::max(merged.spewBytes, extra->spewBytes);
+    merged.writePartial = std::max(merged.writePartial, extra->writePartial);
+    merged.ignoreTerm = merged.ignoreTerm || extra->ignoreTerm;
+    merged.emptyOutput = merged.emptyOutput || extra->emptyOutput;
+    if (extra->exitCode)
+        merged.exitCode = extra->exitCode;
+    if (!extra->say.isEmpty())
+        merged.say = extra->say;
+    return merged;
+}
+
+// Set up before any signal can come: the handler may only write and exit.
+QByteArray s_termLine;
+int s_eventsFd = -1;
+
+void onTerminate(int) {
+    if (s_eventsFd >= 0) [[maybe_unused]]
+        const ssize_t written =
+            ::write(s_eventsFd, s_termLine.constData(), size_t(s_termLine.size()));
+    ::_exit(128 + SIGTERM);
+}
+
+void logTermination() {
+    const QString path = qEnvironmentVariable("CORVANE_FAKE_IMF_COPY_EVENTS");
+    if (path.isEmpty())
+        return;
+    s_termLine = "term " + QByteArray::number(QCoreApplication::applicationPid()) + '\n';
+    s_eventsFd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    std::signal(SIGTERM, onTerminate);
+}
+
+void writePartial(const QString& path, qint64 bytes) {
+    QFile output(path);
+    if (output.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        output.write(QByteArray(bytes, 'P'));
+}
+
 void spew(qint64 bytes) {
     const QByteArray chunk(4096, 'x');
     const QByteArray line = chunk.left(chunk.size() - 1) + '\n';
@@ -377,7 +458,9 @@ int main(int argc, char* argv[]) {
     for (const QByteArray& raw : rawArgs)
         args << QFile::decodeName(raw);
 
-    const std::optional<Options> options = parseArguments(args);
+    std::optional<Options> options = parseArguments(args);
+    if (options && options->switchesFromImage)
+        options = withSwitchesFromImage(*options);
     if (!options) {
         std::fprintf(stderr, "%s\n", Usage);
         return ExitUsage;
@@ -385,6 +468,14 @@ int main(int argc, char* argv[]) {
     logEvent("start");
     if (options->ignoreTerm)
         std::signal(SIGTERM, SIG_IGN);
+    else
+        logTermination();
+    if (!options->say.isEmpty()) {
+        std::fputs((options->say + QLatin1Char('\n')).toLocal8Bit().constData(), stdout);
+        std::fflush(stdout);
+    }
+    if (options->writePartial >= 0)
+        writePartial(options->outFile, options->writePartial);
     if (options->sleepMs > 0)
         QThread::msleep(static_cast<unsigned long>(options->sleepMs));
     if (options->burnMs > 0)

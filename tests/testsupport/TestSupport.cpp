@@ -26,6 +26,11 @@ bool writeImage(const QString& path, int width, int height) {
     return image.save(path);
 }
 
+void setStatus(JobTableModel& model, int row, const QString& status) {
+    model.rowForQuietUpdate(row).status = status;
+    model.announceRows(row, row);
+}
+
 QStringList statuses() {
     QStringList texts;
     for (const JobRow& row : CorvaneGUI::model->rows())

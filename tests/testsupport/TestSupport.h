@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class JobTableModel;
+
 #include <functional>
 #include <memory>
 
@@ -23,6 +25,9 @@ std::unique_ptr<CorvaneGUI> makeWindow(
 
 // Writes a small picture in the format the file name implies.
 bool writeImage(const QString& path, int width = 8, int height = 6);
+
+// Sets a row's status as a run would.
+void setStatus(JobTableModel& model, int row, const QString& status);
 
 // Every row's status, and every row's tick, in table order.
 QStringList statuses();

@@ -58,10 +58,6 @@ bool BatchCodePage::holdsAll(const QStringList& texts) const {
 BatchCodePage::BatchCodePage()
     : m_codePage(GetOEMCP()) {}
 
-bool BatchCodePage::isValid() const {
-    return true;
-}
-
 bool BatchCodePage::holdsBeyondAscii(QStringView text) const {
     if (m_codePage == CP_UTF8)
         return true;
@@ -80,10 +76,6 @@ char* BatchCodePage::encode(QStringView text, char* out) {
 #else
 BatchCodePage::BatchCodePage()
     : m_encoder(codePageName) {}
-
-bool BatchCodePage::isValid() const {
-    return m_encoder.isValid() && heldCharacters().count() == 0x100;
-}
 
 bool BatchCodePage::holdsBeyondAscii(QStringView text) const {
     const std::bitset<0x10000>& held = heldCharacters();

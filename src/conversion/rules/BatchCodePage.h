@@ -15,12 +15,9 @@ class BatchCodePage {
 public:
     BatchCodePage();
 
-    // False when the code page cannot be reached; it then holds ASCII only, so
-    // every other text goes the UTF-8 way.
-    bool isValid() const;
-
     // Whether every character of `text` has bytes of its own in the code page,
-    // so that the interpreter reads back exactly `text`.
+    // so that the interpreter reads back exactly `text`. When the page cannot
+    // be reached it holds ASCII only, and every other text goes the UTF-8 way.
     bool holds(QStringView text) const;
     bool holdsAll(const QStringList& texts) const;
 

@@ -14,7 +14,6 @@ public:
     // At most `limit` bytes, the newest.
     QByteArray bytes() const;
     bool truncated() const { return m_seen > m_limit; }
-    qint64 seen() const { return m_seen; }
 
 private:
     qsizetype m_limit;
@@ -33,7 +32,6 @@ public:
 
     // Takes `size` bytes from the budget; false (taking nothing) when they do not fit.
     bool take(qsizetype size);
-    qint64 left() const { return m_left; }
 
 private:
     qint64 m_left;

@@ -6,7 +6,7 @@ RowVerdict rowVerdict(TargetSystem system, const RowOutcome& outcome) {
         verdict.result = RowResult::ScriptNotWritten;
     } else if (outcome.cancelled) {
         verdict.result = RowResult::Cancelled;
-    } else if (!outcome.launched) {
+    } else if (!outcome.launched || !outcome.endedNormally) {
         verdict.result = RowResult::NotRun;
     } else if (system == TargetSystem::Mac &&
                (outcome.permissionExit.value_or(0) != 0 || outcome.scriptExit != 0)) {

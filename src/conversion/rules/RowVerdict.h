@@ -8,7 +8,8 @@
 
 // What happened to one row's script, in plain values.
 struct RowOutcome {
-    bool launched = true;              // false: a child could not be started or crashed
+    bool launched = true;              // false: a child could not be started
+    bool endedNormally = true;         // false: a child crashed or was killed
     bool scriptWritten = true;         // false: the row's script could not be written
     bool cancelled = false;            // ended by Cancel
     std::optional<int> permissionExit; // the Mac flavour's "chmod 755"

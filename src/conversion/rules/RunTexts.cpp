@@ -33,7 +33,9 @@ QString exitValuesText(TargetSystem system, const RowOutcome& outcome) {
     if (!outcome.scriptWritten)
         return QStringLiteral("Its temporary script could not be written.");
     if (!outcome.launched)
-        return QStringLiteral("The script could not be started or did not end normally.");
+        return QStringLiteral("The script could not be started.");
+    if (!outcome.endedNormally)
+        return QStringLiteral("The script did not end normally: it crashed or was killed.");
     const QString script = QStringLiteral("the script exited with %1").arg(outcome.scriptExit);
     QString values = system == TargetSystem::Mac ? QStringLiteral("chmod exited with %1, %2")
                                                        .arg(outcome.permissionExit.value_or(0))

@@ -117,7 +117,7 @@ void RowConversion::stepFinished(int exitCode, bool normalExit) {
     if (m_tree->alive())
         m_tree->kill();
     if (!normalExit) {
-        m_outcome.launched = false;
+        m_outcome.endedNormally = false;
         finish();
         return;
     }
