@@ -1,12 +1,10 @@
 #include "conversion/run/ProcessTree.h"
 
+#include "conversion/run/GroupWatchdog.h"
+
 #include <QProcess>
 
 #ifdef Q_OS_UNIX
-#include <QDir>
-#include <QFile>
-
-#include <cerrno>
 #include <csignal>
 #include <unistd.h>
 #endif
@@ -49,11 +47,21 @@ bool ProcessTree::alive() const {
 }
 #else
 
-ProcessTree::~ProcessTree() = default;
+ProcessTree::~ProcessTree() {
+    // Whatever ran in the group has been seen to end, or been killed: a later
+    // process that gets the same id must never be touched.
+    if (m_group > 0)
+        GroupWatchdog::release(m_group);
+}
 
 void ProcessTree::prepare(QProcess& process) {
+    // The watcher ends the group should the program die before it does.
+    GroupWatchdog::start();
     // Runs in the child between fork and exec: only async-signal-safe calls.
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    process.setChildProcessModifier([] {
+        ::setpgid(0, 0);
+        GroupWatchdog::enrolFromChild();
+    });
 }
 
 void ProcessTree::adopt(QProcess& process) {
@@ -70,45 +78,7 @@ void ProcessTree::kill() {
         ::kill(-static_cast<pid_t>(m_group), SIGKILL);
 }
 
-namespace {
-#ifdef Q_OS_LINUX
-// Whether a process of the group is still running: a killed converter whose
-// script has gone may wait as a zombie for an init that never reaps it, and
-// must not count.
-bool groupHasRunningMember(pid_t group) {
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString& entry : entries) {
-        bool number = false;
-        entry.toInt(&number);
-        if (!number)
-            continue;
-        QFile stat(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        // "pid (name) state ppid pgrp ...": the name may hold anything, so
-        // read from its closing parenthesis.
-        const qsizetype close = line.lastIndexOf(')');
-        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
-        if (fields.size() > 2 && fields[2].toLongLong() == group && fields[0] != "Z" &&
-            fields[0] != "X")
-            return true;
-    }
-    return false;
-}
-#endif
-} // namespace
-
 bool ProcessTree::alive() const {
-    if (m_group <= 0)
-        return false;
-    const pid_t group = static_cast<pid_t>(m_group);
-    if (::kill(-group, 0) != 0 && errno == ESRCH)
-        return false;
-#ifdef Q_OS_LINUX
-    return groupHasRunningMember(group);
-#else
-    return true;
-#endif
+    return m_group > 0 && GroupWatchdog::groupHasRunningMember(m_group);
 }
 #endif
