@@ -5,8 +5,10 @@
 #include "app/Dialogs.h"
 #include "conversion/RunSession.h"
 #include "conversion/rules/TickedJobs.h"
-#include "conversion/rules/UpToDate.h"
 #include "conversion/run/ConversionQueue.h"
+#include "conversion/run/ConverterPath.h"
+#include "conversion/run/Ledger.h"
+#include "conversion/run/UpToDateCheck.h"
 #include "joblist/JobTableModel.h"
 #include "theme/Look.h"
 
@@ -25,6 +27,7 @@
 #include <algorithm>
 
 #include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -172,6 +175,7 @@ int main(int argc, char* argv[]) {
     if (!scratch.isValid())
         return 1;
     qputenv("XDG_CACHE_HOME", scratch.filePath(QStringLiteral("cache")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", scratch.filePath(QStringLiteral("data")).toLocal8Bit());
     const QString folder = scratch.filePath(QStringLiteral("images"));
     QDir().mkpath(folder);
 
@@ -219,16 +223,28 @@ int main(int argc, char* argv[]) {
     QCoreApplication::processEvents();
     const double before = statusMb("VmRSS:");
     resetPeak();
-    const auto upToDateCheckMs = [] {
+    // Skip Up-to-Date Images decides from the ledger and the files as they are now.
+    const auto skipDecisionMs = [] {
         G::model->updateAll([](int, JobRow& r) { r.process = true; });
-        std::optional<TickedJobs> ticked =
-            tickedJobs(G::model->rows(), ConverterLines(G::commandSettings()));
+        const CommandSettings settings = G::commandSettings();
+        const std::optional<TickedJobs> ticked =
+            tickedJobs(G::model->rows(), ConverterLines(settings));
+        const ConverterIdentity converter = resolveConverter(settings.converterPath);
         QElapsedTimer clock;
         clock.start();
-        const std::vector<int> skipped = takeUpToDate(*ticked);
-        return std::pair(clock.nsecsElapsed() / 1e6, skipped.size());
+        const std::vector<SkipDecision> decisions =
+            checkUpToDate(*ticked, G::runLedger(), buildFlagString(settings.flags), converter);
+        const double ms = clock.nsecsElapsed() / 1e6;
+        return std::pair(ms, std::count_if(decisions.begin(), decisions.end(),
+                                           [](const SkipDecision& d) { return d.upToDate(); }));
     };
-    const auto [noTargetsMs, noneSkipped] = upToDateCheckMs();
+    const auto [emptyLedgerMs, noneSkipped] = skipDecisionMs();
+    // What recording costs: the same run with a ledger that cannot be written.
+    Ledger* recording = G::ledger;
+    G::ledger = new Ledger(scratch.filePath(QStringLiteral("big/texture_0.png/ledger.sqlite")));
+    const double unrecorded = runAll(cores);
+    delete G::ledger;
+    G::ledger = recording;
     const double live = runAll(cores);
     const double liveOwn = lastOwnSeconds;
     const double peakLive = statusMb("VmHWM:");
@@ -241,15 +257,31 @@ int main(int argc, char* argv[]) {
     row(QStringLiteral("window / queue alone"), number(live / quiet, 3) + " x");
     row(QStringLiteral("Corvane's own processor time, window / queue alone"),
         number(liveOwn, 1) + " s / " + number(quietOwn, 1) + " s");
-    const auto [upToDateMs, allSkipped] = upToDateCheckMs();
-    row(QStringLiteral("up-to-date check, %1 rows, no target written yet (%2 skipped)")
+    row(QStringLiteral("the window's run without recording (ledger unusable)"),
+        number(unrecorded, 1) +
+            " s (recording: " + number((live - unrecorded) * 1000 / s.bigRows, 3) + " ms a row)");
+    G::ledger->flush();
+    const auto [warmMs, allSkipped] = skipDecisionMs();
+    ::sync();
+    QFile dropCaches(QStringLiteral("/proc/sys/vm/drop_caches"));
+    const bool dropped = dropCaches.open(QIODevice::WriteOnly) && dropCaches.write("3\n") == 2;
+    dropCaches.close();
+    const auto [coldMs, coldSkipped] = skipDecisionMs();
+    row(QStringLiteral("Skip decision, %1 rows, empty ledger (%2 left out)")
             .arg(s.bigRows)
             .arg(noneSkipped),
-        number(noTargetsMs) + " ms");
-    row(QStringLiteral("up-to-date check, %1 rows, every target up to date (%2 skipped)")
+        number(emptyLedgerMs) + " ms");
+    row(QStringLiteral("Skip decision, %1 rows against %1 records, page cache warm (%2 left out)")
             .arg(s.bigRows)
             .arg(allSkipped),
-        number(upToDateMs) + " ms");
+        number(warmMs) + " ms");
+    row(QStringLiteral("the same, page cache dropped"),
+        dropped ? number(coldMs) + " ms (" + QString::number(coldSkipped) + " left out)"
+                : QStringLiteral("not measured: the page cache cannot be dropped here"));
+    const QString ledgerFile = Ledger::defaultPath();
+    row(QStringLiteral("ledger on disk, %1 records (with its write-ahead log)").arg(s.bigRows),
+        number((QFileInfo(ledgerFile).size() + QFileInfo(ledgerFile + "-wal").size()) / 1048576.0) +
+            " MB");
     row(QStringLiteral("resident memory holding %1 rows, before any check or run").arg(s.bigRows),
         number(before) + " MB");
     row(QStringLiteral("peak during the checks and the first run"), number(peakLive) + " MB");
@@ -263,7 +295,7 @@ int main(int argc, char* argv[]) {
     runAll(cores);
     qint64 kept = 0;
     for (const JobRow& r : G::model->rows())
-        kept += r.failureReport.size();
+        kept += r.note.size();
     row(QStringLiteral("%1 failing rows printing 8 kB each: output kept").arg(s.failingRows),
         number(kept / 1048576.0) + " MB");
     row(QStringLiteral("resident memory before / peak / after"),

@@ -7,12 +7,15 @@
 
 #include <QTest>
 
+Q_DECLARE_METATYPE(std::optional<FileStamp>)
+
 namespace {
 RowOutcome outcome(std::optional<int> chmod, int script, bool written) {
     RowOutcome o;
     o.permissionExit = chmod;
     o.scriptExit = script;
-    o.targetWritten = written;
+    if (written)
+        o.targetAfter = FileStamp{10, 5000};
     return o;
 }
 
@@ -31,6 +34,8 @@ private slots:
     void launchFollowsTheFlavour();
     void rowVerdicts();
     void theBoxNamesTheFirstFailureInTableOrder();
+    void targetsWrittenAndLeftHalfDone_data();
+    void targetsWrittenAndLeftHalfDone();
     void reportsForPeople();
     void progress();
 };
@@ -147,6 +152,47 @@ void TestRowVerdicts::theBoxNamesTheFirstFailureInTableOrder() {
     headerOnly.headerOnly = failed(RowResult::ProcessingFailed, ExitCodes{1, 0});
     QCOMPARE(runBox(headerOnly).kind, BoxKind::Error);
     QCOMPARE(runBox(headerOnly).text, "Error Processing Files. Code: 10");
+}
+
+void TestRowVerdicts::targetsWrittenAndLeftHalfDone_data() {
+    QTest::addColumn<std::optional<FileStamp>>("before");
+    QTest::addColumn<std::optional<FileStamp>>("after");
+    QTest::addColumn<bool>("written");    // counts toward "Converted"
+    QTest::addColumn<bool>("incomplete"); // removed when the row fails
+    const FileStamp old{100, 1000}, rewritten{100, 2000}, grown{200, 1000}, empty{0, 3000};
+    using Stamp = std::optional<FileStamp>;
+    QTest::newRow("new file") << Stamp{} << Stamp{rewritten} << true << true;
+    QTest::newRow("rewritten") << Stamp{old} << Stamp{rewritten} << true << true;
+    QTest::newRow("same time, other size") << Stamp{old} << Stamp{grown} << true << true;
+    QTest::newRow("untouched") << Stamp{old} << Stamp{old} << false << false;
+    QTest::newRow("never there") << Stamp{} << Stamp{} << false << false;
+    QTest::newRow("removed by the converter") << Stamp{old} << Stamp{} << false << false;
+    QTest::newRow("left empty") << Stamp{} << Stamp{empty} << false << true;
+}
+
+void TestRowVerdicts::targetsWrittenAndLeftHalfDone() {
+    QFETCH(std::optional<FileStamp>, before);
+    QFETCH(std::optional<FileStamp>, after);
+    QFETCH(bool, written);
+    QFETCH(bool, incomplete);
+    RowOutcome o = outcome(0, 0, false);
+    o.targetBefore = before;
+    o.targetAfter = after;
+    QCOMPARE(targetWritten(o), written);
+    const RowVerdict verdict = rowVerdict(TargetSystem::Mac, o);
+    QCOMPARE(verdict.converted(), written);
+    QCOMPARE(leavesIncompleteTarget(o, verdict), incomplete && !written);
+    // A failing or cancelled converter's touched target goes all the same.
+    for (bool cancelled : {false, true}) {
+        RowOutcome failed = o;
+        failed.scriptExit = 1;
+        failed.cancelled = cancelled;
+        QCOMPARE(leavesIncompleteTarget(failed, rowVerdict(TargetSystem::Mac, failed)), incomplete);
+    }
+    // The run without ticked rows has no target to judge.
+    o.targetChecked = false;
+    o.scriptExit = 1;
+    QVERIFY(!leavesIncompleteTarget(o, rowVerdict(TargetSystem::Mac, o)));
 }
 
 void TestRowVerdicts::reportsForPeople() {

@@ -148,7 +148,8 @@ private slots:
     void cancelKillsAConverterThatIgnoresTerminate();
     void chattyConverterNeitherBlocksNorGrows();
     void closingTheWindowEndsRunAndProgram();
-    void skipsUpToDateImages();
+    void skipDecidesFromTheLedger();
+    void halfWrittenTargetsGo();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -172,6 +173,7 @@ private:
         G::fieldCustom->setText(switches);
     }
     QString cache() const { return QString::fromLocal8Bit(qgetenv("XDG_CACHE_HOME")); }
+    QString tooltip(int row) const;
 };
 
 void TestRun::initTestCase() {
@@ -269,7 +271,7 @@ void TestRun::failingRowsAnywhereAreNamed() {
     G::processImages();
     QVERIFY(TestSupport::finishRun());
     QCOMPARE(G::model->row(2).status, "Converted");
-    QVERIFY(G::model->row(2).failureReport.isEmpty());
+    QVERIFY(G::model->row(2).note.isEmpty());
 }
 
 void TestRun::theBoxNamesTheFirstRowNotTheFirstToFail() {
@@ -315,7 +317,8 @@ void TestRun::emptyTargetFails() {
     G::processImages();
     QVERIFY(TestSupport::finishRun());
     QCOMPARE(statuses(), QStringList({"Failed", "Failed"}));
-    QVERIFY(QFile::exists(path("a.map")) && QFileInfo(path("a.map")).size() == 0);
+    // The empty files it left are removed: nothing passes for a texture.
+    QVERIFY(!QFile::exists(path("a.map")) && !QFile::exists(path("b.map")));
     const T::Message& box = T::messages().back();
     QCOMPARE(box.text, "Error Processing Files");
     // It printed nothing, so its exit values explain it.
@@ -413,7 +416,7 @@ void TestRun::cancelEndsRunningRowsOnly() {
         QCOMPARE(scriptsUnder(cache()), QStringList());
         QCOMPARE(runFolders(cache()), QStringList());
         // Reported as cancelled, not by what the converter had printed.
-        QCOMPARE(G::model->row(0).failureReport, "Cancelled while converting.");
+        QCOMPARE(G::model->row(0).note, "Cancelled while converting.");
         const T::Message& box = T::messages().back();
         QCOMPARE(box.kind, Kind::Warning);
         QCOMPARE(box.title, "Corvane");
@@ -452,8 +455,8 @@ void TestRun::chattyConverterNeitherBlocksNorGrows() {
     QVERIFY(TestSupport::finishRun());
     const JobRow& row = G::model->row(0);
     QCOMPARE(row.status, "Failed");
-    QVERIFY(row.failureReport.size() <= 4096);
-    QVERIFY(row.failureReport.endsWith("imf_copy: failing with exit code 3 as asked"));
+    QVERIFY(row.note.size() <= 4096);
+    QVERIFY(row.note.endsWith("imf_copy: failing with exit code 3 as asked"));
     QCOMPARE(T::messages().back().text, "Error Processing Files. Code: 03");
 }
 
@@ -507,53 +510,97 @@ QStringList convertedSources(const QString& argLog) {
 }
 } // namespace
 
-void TestRun::skipsUpToDateImages() {
-    const QDateTime past = QDateTime::currentDateTime().addSecs(-3600);
-    G::addImageRows(
-        {image("newer.png"), image("older.png"), image("missing.png"), image("empty.png")});
-    for (const char* name : {"newer.png", "older.png", "empty.png"})
-        setModified(path(name), past);
-    TestSupport::writeImage(path("newer.map")); // written after its image
-    TestSupport::writeImage(path("older.map"));
-    setModified(path("older.map"), past.addSecs(-60)); // written before it
-    TestSupport::writeFile(path("empty.map"), "");
-    G::processImages();
-    QVERIFY(TestSupport::finishRun());
-    QVERIFY(!convertedSources(m_args).isEmpty()); // unticked item: every row runs
-    QCOMPARE(convertedSources(m_args).size(), 4);
+QString TestRun::tooltip(int row) const {
+    return G::model->index(row, JobTableModel::StatusColumn).data(Qt::ToolTipRole).toString();
+}
 
-    QVERIFY(!G::itemSkipUpToDate->isChecked());
+void TestRun::skipDecidesFromTheLedger() {
+    const QStringList names{"same.png", "older.png", "edited.png", "removed.png"};
+    QStringList sources;
+    for (const QString& name : names)
+        sources << image(name);
+    G::addImageRows(sources);
+    G::processImages(); // converts and records all four, Skip or not
+    QVERIFY(TestSupport::finishRun());
+    QCOMPARE(statuses(), QStringList(4, "Converted"));
+
     G::itemSkipUpToDate->trigger();
     QVERIFY(G::skipUpToDate);
-    for (int i = 0; i < 4; ++i)
-        G::model->setProcess(i, true);
-    // Back to the starting point: one .map older than its image, one missing, one empty.
-    setModified(path("older.map"), past.addSecs(-60));
-    QFile::remove(path("missing.map"));
-    TestSupport::writeFile(path("empty.map"), "");
-    QFile::remove(m_args);
+    const auto runAgain = [&] {
+        for (int i = 0; i < G::model->rowCount(); ++i)
+            G::model->setProcess(i, true);
+        QFile::remove(m_args);
+        G::processImages();
+        QVERIFY(TestSupport::finishRun());
+    };
+    // An image restored from a backup: older, and of another size.
+    setModified(path("older.png"), QDateTime::currentDateTime().addDays(-30));
+    QVERIFY(TestSupport::writeImage(path("older.png"), 16, 16));
+    setModified(path("older.png"), QDateTime::currentDateTime().addDays(-30));
+    QVERIFY(TestSupport::writeFile(path("edited.map"), "touched up by hand"));
+    QVERIFY(QFile::remove(path("removed.map")));
+    // A .map that Corvane never wrote, fresh as it looks, is not trusted.
+    G::addImageRow(image("foreign.png"));
+    QVERIFY(TestSupport::writeFile(path("foreign.map"), "a texture from elsewhere"));
+    runAgain();
+    QCOMPARE(convertedSources(m_args),
+             QStringList({"edited.png", "foreign.png", "older.png", "removed.png"}));
+    QVERIFY(tooltip(0).startsWith("up to date since "));
+    QCOMPARE(tooltip(1), "image changed since");
+    QCOMPARE(tooltip(2), ".map changed or removed since");
+    QCOMPARE(tooltip(3), ".map changed or removed since");
+    QCOMPARE(tooltip(4), "no record of converting it");
+    const T::Message& box = T::messages().back();
+    QCOMPARE(box.text, "Processed Successfully\n\n1 image was up to date.");
+    QVERIFY2(box.details.contains(path("foreign.png") + "\n    no record of converting it"),
+             qPrintable(box.details));
+
+    // Other flags, then another converter: every row runs again, and says why.
+    G::checkTile->setChecked(true);
+    runAgain();
+    QCOMPARE(convertedSources(m_args).size(), 5);
+    QCOMPARE(tooltip(0), "flags changed: -p \u2192 -p -r");
+    runAgain();
+    QVERIFY(convertedSources(m_args).isEmpty()); // nothing changed since
+    QVERIFY(TestSupport::finishRun());
+    const QString copy = path("bin/imf_copy");
+    QVERIFY(QDir().mkpath(path("bin")) && QFile::copy(TestSupport::fakeConverter(), copy));
+    G::fieldImfCopy->setText(copy);
+    runAgain();
+    QCOMPARE(convertedSources(m_args).size(), 5);
+    QCOMPARE(tooltip(3), "converter changed");
+}
+
+void TestRun::halfWrittenTargetsGo() {
+    // One .map from an earlier conversion, one never written.
+    G::addImageRows({image("earlier.png"), image("fresh.png")});
+    QVERIFY(TestSupport::writeFile(path("earlier.map"), "an earlier conversion"));
+
+    // A converter that fails before it touches its target leaves it alone.
+    useSwitches("--exit-code 3");
     G::processImages();
     QVERIFY(TestSupport::finishRun());
-    QCOMPARE(convertedSources(m_args), QStringList({"empty.png", "missing.png", "older.png"}));
-    QCOMPARE(statuses(), QStringList(4, "Converted"));
-    QCOMPARE(ticks(), QList<bool>(4, false));
-    QCOMPARE(T::messages().back().text, "Processed Successfully\n\n1 image was up to date.");
+    QCOMPARE(TestSupport::readAll(path("earlier.map")), "an earlier conversion");
+    QVERIFY(!QFile::exists(path("fresh.map")));
 
-    // Everything up to date: nothing runs at all.
-    for (int i = 0; i < 4; ++i)
-        G::model->setProcess(i, true);
-    QFile::remove(m_args);
-    G::processImages();
-    QVERIFY(!G::activeRun);
-    QVERIFY(!QFile::exists(m_args));
-    QCOMPARE(T::messages().back().text, "Processed Successfully\n\n4 images were up to date.");
-
-    // Touching an image after its .map makes it run again.
-    G::model->setProcess(0, true);
-    setModified(path("newer.png"), QDateTime::currentDateTime().addSecs(120));
+    // One that writes part of it and fails, or is cancelled, leaves nothing.
+    useSwitches("--write-partial 10 --exit-code 3");
     G::processImages();
     QVERIFY(TestSupport::finishRun());
-    QCOMPARE(convertedSources(m_args), QStringList{"newer.png"});
+    QCOMPARE(statuses(), QStringList({"Failed", "Failed"}));
+    QVERIFY(!QFile::exists(path("earlier.map")) && !QFile::exists(path("fresh.map")));
+    QVERIFY(tooltip(1).endsWith("removed the incomplete fresh.map"));
+
+    QVERIFY(TestSupport::writeFile(path("earlier.map"), "an earlier conversion"));
+    useSwitches("--write-partial 10 --sleep-ms 20000");
+    QFile::remove(m_log);
+    G::processImages();
+    QTRY_COMPARE_WITH_TIMEOUT(startedPids(m_log).size(), 2, 10000);
+    QTRY_VERIFY(QFileInfo(path("fresh.map")).size() == 10);
+    G::activeRun->cancel();
+    QVERIFY(TestSupport::finishRun());
+    QVERIFY(!QFile::exists(path("earlier.map")) && !QFile::exists(path("fresh.map")));
+    QVERIFY(T::messages().back().details.contains("removed the incomplete earlier.map"));
 }
 
 QTEST_MAIN(TestRun)

@@ -1,63 +1,95 @@
-// Skip Up-to-Date Images: which ticked rows need no conversion.
+// Skip Up-to-Date Images: a row is left out only when the record of its
+// converted target still matches everything that made it.
+#include "conversion/rules/RunTexts.h"
 #include "conversion/rules/UpToDate.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+const FileStamp image{1000, 5000};
+const FileStamp map{300, 9000};
+const ConverterIdentity converter{"/opt/maya/bin/imf_copy", FileStamp{70000, 100}};
+
+LedgerRecord recorded() {
+    return {"/out/a.map", "/in/a.png", image, "-p ", converter, map, 1700000000000};
+}
+} // namespace
+
+Q_DECLARE_METATYPE(std::optional<RunReason>)
 
 class TestUpToDate : public QObject {
     Q_OBJECT
 private slots:
-    void upToDateRule();
-    void upToDateInABigFolder();
+    void decisions_data();
+    void decisions();
+    void reasonsForPeople();
 };
 
-void TestUpToDate::upToDateRule() {
-    const FileStamp source{100, 5000};
-    QVERIFY(isUpToDate(source, FileStamp{10, 5000})); // written in the same instant counts
-    QVERIFY(isUpToDate(source, FileStamp{10, 9000}));
-    QVERIFY(!isUpToDate(source, FileStamp{10, 4999}));
-    QVERIFY(!isUpToDate(source, FileStamp{0, 9000})); // empty
-    QVERIFY(!isUpToDate(source, std::nullopt));
-    QVERIFY(!isUpToDate(std::nullopt, FileStamp{10, 9000})); // the converter will say why
+void TestUpToDate::decisions_data() {
+    QTest::addColumn<bool>("hasRecord");
+    QTest::addColumn<std::optional<FileStamp>>("source");
+    QTest::addColumn<std::optional<FileStamp>>("target");
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<ConverterIdentity>("now");
+    QTest::addColumn<std::optional<RunReason>>("reason");
+    using S = std::optional<FileStamp>;
+    using R = std::optional<RunReason>;
+    const ConverterIdentity replaced{converter.path, FileStamp{71000, 200}};
+    const ConverterIdentity other{"/usr/autodesk/maya2024/bin/imf_copy", converter.stamp};
+    const ConverterIdentity missing{};
+    QTest::newRow("all as recorded") << true << S(image) << S(map) << "-p " << converter << R();
+    QTest::newRow("no record") << false << S(image) << S(map) << "-p " << converter
+                               << R(RunReason::NoRecord);
+    QTest::newRow("image rewritten") << true << S(FileStamp{1000, 6000}) << S(map) << "-p "
+                                     << converter << R(RunReason::ImageChanged);
+    QTest::newRow("image restored, older, another size")
+        << true << S(FileStamp{999, 4000}) << S(map) << "-p " << converter
+        << R(RunReason::ImageChanged);
+    QTest::newRow("image gone") << true << S() << S(map) << "-p " << converter
+                                << R(RunReason::ImageChanged);
+    QTest::newRow("flags") << true << S(image) << S(map) << "-p -r " << converter
+                           << R(RunReason::FlagsChanged);
+    QTest::newRow("converter replaced")
+        << true << S(image) << S(map) << "-p " << replaced << R(RunReason::ConverterChanged);
+    QTest::newRow("another converter")
+        << true << S(image) << S(map) << "-p " << other << R(RunReason::ConverterChanged);
+    QTest::newRow("converter not found")
+        << true << S(image) << S(map) << "-p " << missing << R(RunReason::ConverterChanged);
+    QTest::newRow(".map edited") << true << S(image) << S(FileStamp{301, 9000}) << "-p "
+                                 << converter << R(RunReason::MapChanged);
+    QTest::newRow(".map removed") << true << S(image) << S() << "-p " << converter
+                                  << R(RunReason::MapChanged);
+    QTest::newRow("the image is named first")
+        << true << S(FileStamp{1, 1}) << S() << "" << other << R(RunReason::ImageChanged);
 }
 
-void TestUpToDate::upToDateInABigFolder() {
-    // Enough rows in one folder for it to be listed rather than looked up
-    // file by file: first with most targets missing, then with most present.
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const auto write = [](const QString& path, const QByteArray& bytes) {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+void TestUpToDate::decisions() {
+    QFETCH(bool, hasRecord);
+    QFETCH(std::optional<FileStamp>, source);
+    QFETCH(std::optional<FileStamp>, target);
+    QFETCH(QString, options);
+    QFETCH(ConverterIdentity, now);
+    QFETCH(std::optional<RunReason>, reason);
+    const std::optional<LedgerRecord> record = hasRecord ? std::optional(recorded()) : std::nullopt;
+    const SkipDecision decision = decideSkip(record, {source, target}, options, now);
+    QCOMPARE(decision.reason, reason);
+    QCOMPARE(decision.upToDate(), !reason);
+}
+
+void TestUpToDate::reasonsForPeople() {
+    const auto text = [](RunReason reason, const QString& before, const QString& now) {
+        return skipDecisionText({reason, before, 0}, now);
     };
-    TickedJobs ticked;
-    std::vector<int> expected;
-    for (int i = 0; i < 200; ++i) {
-        ConversionJob job;
-        job.source = dir.filePath(QStringLiteral("t%1.png").arg(i));
-        job.target = dir.filePath(QStringLiteral("t%1 ü.map").arg(i)); // a name beyond ASCII too
-        QVERIFY(write(job.source, "image"));
-        ticked.jobs.push_back(job);
-        ticked.rows.push_back(1000 + i);
-    }
-    QTest::qWait(20); // targets written after their sources, whatever the clock's grain
-    for (int i = 0; i < 200; i += 10) {
-        QVERIFY(write(ticked.jobs[size_t(i)].target, i % 20 ? "map" : "")); // every other empty
-        if (i % 20)
-            expected.push_back(1000 + i);
-    }
-    TickedJobs mostlyMissing = ticked;
-    QCOMPARE(takeUpToDate(mostlyMissing), expected);
-    QCOMPARE(mostlyMissing.jobs.size(), size_t(200 - expected.size()));
-    QCOMPARE(mostlyMissing.rows.front(), 1000);
-
-    for (size_t i = 0; i < 200; ++i)
-        QVERIFY(write(ticked.jobs[i].target, i == 7 ? "" : "map"));
-    TickedJobs mostlyPresent = ticked;
-    QCOMPARE(takeUpToDate(mostlyPresent).size(), size_t(199));
-    QCOMPARE(mostlyPresent.rows, std::vector<int>{1007});
+    QCOMPARE(text(RunReason::NoRecord, "", "-p "), "no record of converting it");
+    QCOMPARE(text(RunReason::ImageChanged, "-p ", "-p "), "image changed since");
+    QCOMPARE(text(RunReason::FlagsChanged, "-p ", "-p -r "), "flags changed: -p \u2192 -p -r");
+    QCOMPARE(text(RunReason::FlagsChanged, "", "-g  2.2 "), "flags changed: none \u2192 -g 2.2");
+    QCOMPARE(text(RunReason::ConverterChanged, "", ""), "converter changed");
+    QCOMPARE(text(RunReason::MapChanged, "", ""), ".map changed or removed since");
+    const QDateTime when(QDate(2026, 3, 4), QTime(5, 6));
+    QCOMPARE(skipDecisionText({std::nullopt, "-p ", when.toMSecsSinceEpoch()}, "-p "),
+             "up to date since " + QLocale().toString(when, QLocale::ShortFormat));
 }
 
-QTEST_MAIN(TestUpToDate)
+QTEST_GUILESS_MAIN(TestUpToDate)
 #include "test_up_to_date.moc"

@@ -119,7 +119,7 @@ void TestWindow::menus() {
     QCOMPARE(actionTexts(G::menuEdit),
              QStringList({"Theme", "System", "Conversions at Once", "Skip Up-to-Date Images"}));
     QVERIFY(G::itemSkipUpToDate->isCheckable() && !G::itemSkipUpToDate->isChecked());
-    QVERIFY(G::itemSkipUpToDate->toolTip().contains("changed flags are not noticed"));
+    QVERIFY(G::itemSkipUpToDate->toolTip().contains("the flags, the converter and the .map"));
     QCOMPARE(actionTexts(G::menuTheme), QStringList({"&Quillmere", "System &Default"}));
     QCOMPARE(actionTexts(G::menuSystem), QStringList({"Windows", "Mac"}));
     QCOMPARE(actionTexts(G::menuHelp), QStringList({"&About", "&Update", "&Donate", "&Forums"}));

@@ -24,6 +24,7 @@ class QPushButton;
 class QWidget;
 class JobTableModel;
 class customTable;
+class Ledger;
 class RunSession;
 struct FlagOptions;
 struct CommandSettings;
@@ -95,6 +96,12 @@ public:
     // Set when the window is closed (or File > Exit chosen) during a run: the
     // program ends once the run has ended its converters.
     static inline bool quitAfterRun = false;
+    // The record of finished conversions, opened at the first Process.
+    static inline Ledger* ledger = nullptr;
+    static inline bool ledgerUnusableSaid = false;
+    // Incomplete targets of runs that never ended, removed at start; the next
+    // run's box says so.
+    static inline int recoveredTargets = 0;
     // Whether Process leaves out rows whose .map is newer than their image.
     static inline bool skipUpToDate = false;
 
@@ -173,6 +180,8 @@ public:
     static void packFrame();
     static void processImages();
     static void createScript();
+    // The ledger, opened (and a broken one replaced, with a word) on first use.
+    static Ledger& runLedger();
     // Puts every option back to its state at start: used at start and by Reset.
     static void applyDefaultOptions();
     // Locks whatever could change the table or the options, or unlocks it.

@@ -13,6 +13,7 @@
 #include <QPushButton>
 
 #include "app/BorderLayout.h"
+#include "conversion/run/Ledger.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -57,6 +58,7 @@ void CorvaneGUI::setUpClass() {
     imfCopyDefault.clear();
     system = TargetSystem::Windows;
     quitAfterRun = false;
+    ledgerUnusableSaid = false;
     skipUpToDate = false;
 
     menuBar = new QMenuBar;
@@ -76,8 +78,8 @@ void CorvaneGUI::setUpClass() {
     itemSkipUpToDate = new QAction(QStringLiteral("Skip Up-to-Date Images"));
     itemSkipUpToDate->setCheckable(true);
     itemSkipUpToDate->setToolTip(
-        QStringLiteral("Leave out images whose .map file is newer than the image.\n"
-                       "Only file times are compared: changed flags are not noticed."));
+        QStringLiteral("Leave out images that Corvane has converted before, when the image,\n"
+                       "the flags, the converter and the .map are all as they were then."));
     itemAbout = new QAction(QStringLiteral("&About"));
     itemUpdate = new QAction(QStringLiteral("&Update"));
     itemDonate = new QAction(QStringLiteral("&Donate"));
@@ -149,6 +151,8 @@ void CorvaneGUI::clearClass() {
         *picture = nullptr;
     }
     delete labelMaker;
+    delete ledger; // writes what is still pending
+    ledger = nullptr;
     frame = nullptr;
     model = nullptr;
     table = nullptr;

@@ -7,7 +7,9 @@
 #include "conversion/rules/RunTexts.h"
 #include "conversion/rules/TargetClashes.h"
 #include "conversion/rules/TickedJobs.h"
-#include "conversion/rules/UpToDate.h"
+#include "conversion/run/ConverterPath.h"
+#include "conversion/run/Ledger.h"
+#include "conversion/run/UpToDateCheck.h"
 #include "joblist/JobTableModel.h"
 
 #include <QCheckBox>
@@ -27,6 +29,28 @@ Dialogs::MessageKind messageKind(BoxKind kind) {
         break;
     }
     return Dialogs::MessageKind::Error;
+}
+
+// Takes the jobs left out as up to date from the request's ticked jobs; every
+// row gets what its tooltip will tell.
+void applySkipDecisions(RunSession::Request& request, const std::vector<SkipDecision>& decisions,
+                        const QString& options) {
+    TickedJobs& ticked = request.ticked;
+    size_t kept = 0;
+    for (size_t i = 0; i < ticked.jobs.size(); ++i) {
+        const QByteArray note = skipDecisionText(decisions[i], options).toLocal8Bit();
+        if (decisions[i].upToDate()) {
+            request.upToDate.push_back(ticked.rows[i]);
+            request.upToDateNotes.push_back(note);
+            continue;
+        }
+        request.runNotes.push_back(note);
+        ticked.jobs[kept] = std::move(ticked.jobs[i]);
+        ticked.rows[kept] = ticked.rows[i];
+        ++kept;
+    }
+    ticked.jobs.resize(kept);
+    ticked.rows.resize(kept);
 }
 
 std::vector<QString> targetsOf(const TickedJobs& ticked) {
@@ -57,9 +81,21 @@ void CorvaneGUI::processImages() {
         return;
 
     RunSession::Request request;
-    if (skipUpToDate)
-        request.upToDate = takeUpToDate(*ticked);
     request.ticked = std::move(*ticked);
+    Ledger& ledger = runLedger();
+    request.converter = resolveConverter(settings.converterPath);
+    if (skipUpToDate) {
+        if (!ledger.usable() && !std::exchange(ledgerUnusableSaid, true))
+            Dialogs::showMessage(Dialogs::MessageKind::Warning, dialogTitle,
+                                 ledgerUnusableText(ledger.status().path, ledger.status().error));
+        ledger.flush(); // the last run's records count
+        const QString options = ::buildFlagString(settings.flags);
+        applySkipDecisions(
+            request, checkUpToDate(request.ticked, ledger, options, request.converter), options);
+    }
+    if (ledger.usable())
+        request.ledger = &ledger;
+    request.recoveredTargets = std::exchange(recoveredTargets, 0);
     request.settings = settings;
     request.maxAtOnce = conversionsAtOnce;
     auto* run = new RunSession(*model, std::move(request), frame);
@@ -94,6 +130,17 @@ void CorvaneGUI::processImages() {
                 Dialogs::showMessage(messageKind(box.kind), dialogTitle, box.text, details);
             });
     run->start();
+}
+
+Ledger& CorvaneGUI::runLedger() {
+    if (!ledger) {
+        ledger = new Ledger;
+        const Ledger::Status& status = ledger->status();
+        if (status.state == Ledger::State::RenamedAside)
+            Dialogs::showMessage(Dialogs::MessageKind::Warning, dialogTitle,
+                                 ledgerMovedAsideText(status.path, status.asidePath));
+    }
+    return *ledger;
 }
 
 void CorvaneGUI::lockForRun(bool locked) {

@@ -20,6 +20,9 @@ RunSession::RunSession(JobTableModel& model, Request request, QObject* parent)
     , m_model(model)
     , m_rows(std::move(request.ticked.rows))
     , m_upToDate(std::move(request.upToDate))
+    , m_runNotes(std::move(request.runNotes))
+    , m_upToDateNotes(std::move(request.upToDateNotes))
+    , m_recoveredTargets(request.recoveredTargets)
     , m_lines(std::move(request.settings)) {
     const TargetSystem system = m_lines.settings().system;
     m_queue = std::make_unique<ConversionQueue>(
@@ -28,6 +31,9 @@ RunSession::RunSession(JobTableModel& model, Request request, QObject* parent)
             return m_lines.line(m_model.row(m_rows[static_cast<size_t>(job)]).image,
                                 conversion.target);
         });
+    if (request.ledger)
+        m_queue->recordInto(request.ledger, buildFlagString(m_lines.settings().flags),
+                            std::move(request.converter));
     connect(m_queue.get(), &ConversionQueue::jobStarted, this, &RunSession::jobStarted);
     connect(m_queue.get(), &ConversionQueue::jobFinished, this, &RunSession::jobFinished);
     // Queued, so the queue is no longer on the stack when it is dropped.
@@ -70,13 +76,18 @@ void RunSession::cancel() {
 }
 
 void RunSession::stampUpToDate() {
-    for (int rowIndex : m_upToDate) {
-        JobRow& row = m_model.rowForQuietUpdate(rowIndex);
+    for (size_t i = 0; i < m_upToDate.size(); ++i) {
+        JobRow& row = m_model.rowForQuietUpdate(m_upToDate[i]);
         row.status = Status::Converted;
         row.process = false;
-        row.failureReport.clear();
-        markDirty(rowIndex);
+        row.note = i < m_upToDateNotes.size() ? m_upToDateNotes[i] : QByteArray();
+        markDirty(m_upToDate[i]);
     }
+}
+
+QByteArray RunSession::runNote(int job) const {
+    return static_cast<size_t>(job) < m_runNotes.size() ? m_runNotes[static_cast<size_t>(job)]
+                                                        : QByteArray();
 }
 
 void RunSession::jobStarted(int job) {
@@ -96,13 +107,14 @@ void RunSession::jobFinished(int job, const RowVerdict& verdict) {
     m_tally.rowEnded(job, verdict);
     const int rowIndex = m_rows[static_cast<size_t>(job)];
     JobRow& row = m_model.rowForQuietUpdate(rowIndex);
+    const QByteArray why = runNote(job);
     if (verdict.converted()) {
         row.status = Status::Converted;
         row.process = false;
-        row.failureReport.clear();
+        row.note = why;
     } else {
         row.status = Status::Failed;
-        row.failureReport = verdict.report;
+        row.note = why.isEmpty() ? verdict.report : why + '\n' + verdict.report;
     }
     markDirty(rowIndex);
 }
@@ -149,19 +161,26 @@ void RunSession::finish(bool cancelled) {
     summary.total = total();
     summary.upToDate = upToDate;
     summary.firstFailure = m_tally.firstFailure();
+    summary.recoveredTargets = m_recoveredTargets;
     if (m_rows.empty() && m_upToDate.empty())
         summary.headerOnly = m_headerOnly;
     emit ended(summary, details());
 }
 
 QString RunSession::details() const {
+    // Every row that failed or ran for a reason, in table order.
+    std::vector<int> jobs = m_tally.failedJobs();
+    for (size_t job = 0; job < m_runNotes.size() && job < m_rows.size(); ++job)
+        jobs.push_back(static_cast<int>(job));
+    std::sort(jobs.begin(), jobs.end());
+    jobs.erase(std::unique(jobs.begin(), jobs.end()), jobs.end());
     std::vector<FailedRowReport> failed;
-    for (int job : m_tally.failedJobs()) {
+    for (int job : jobs) {
         const JobRow& row = m_model.row(m_rows[static_cast<size_t>(job)]);
         // Only the last lines are shown: decoding all of a large run's output
         // at once would cost more memory than the output itself.
         failed.push_back(
-            {row.image, QString::fromLocal8Bit(lastLinesOf(row.failureReport, DetailLinesPerRow))});
+            {row.image, QString::fromLocal8Bit(lastLinesOf(row.note, DetailLinesPerRow))});
     }
     return failureDetails(failed, DetailLinesPerRow);
 }

@@ -15,6 +15,7 @@
 
 class ConversionQueue;
 class JobTableModel;
+class Ledger;
 
 // One "Process" run as the job table sees it: it runs the rows through the
 // queue, stamps each row the moment it ends (the views hear of it a few times
@@ -33,6 +34,15 @@ public:
         std::vector<int> upToDate;
         CommandSettings settings; // each row's line is composed as it starts
         int maxAtOnce = 1;
+        // With Skip Up-to-Date Images: why each job runs, and since when each
+        // row left out is up to date, for their tooltips and the details.
+        std::vector<QByteArray> runNotes;
+        std::vector<QByteArray> upToDateNotes;
+        // Converted rows are recorded here, with the converter that made them.
+        Ledger* ledger = nullptr;
+        ConverterIdentity converter;
+        // Incomplete targets of a run that never ended, removed at start.
+        int recoveredTargets = 0;
     };
 
     RunSession(JobTableModel& model, Request request, QObject* parent = nullptr);
@@ -64,10 +74,14 @@ private:
     void refresh();
     void finish(bool cancelled);
     QString details() const;
+    QByteArray runNote(int job) const;
 
     JobTableModel& m_model;
     std::vector<int> m_rows; // the table row of each job
     std::vector<int> m_upToDate;
+    std::vector<QByteArray> m_runNotes;
+    std::vector<QByteArray> m_upToDateNotes;
+    int m_recoveredTargets = 0;
     ConverterLines m_lines;
     std::unique_ptr<ConversionQueue> m_queue;
     RunTally m_tally;

@@ -35,8 +35,8 @@ QVariant JobTableModel::data(const QModelIndex& index, int role) const {
         return role == Qt::DisplayRole || role == Qt::EditRole ? QVariant(path) : QVariant();
     }
     case StatusColumn:
-        if (role == Qt::ToolTipRole && r.status == Status::Failed && !r.failureReport.isEmpty())
-            return QString::fromLocal8Bit(r.failureReport);
+        if (role == Qt::ToolTipRole && !r.note.isEmpty())
+            return QString::fromLocal8Bit(r.note);
         return role == Qt::DisplayRole || role == Qt::EditRole ? QVariant(r.status) : QVariant();
     default:
         return {};

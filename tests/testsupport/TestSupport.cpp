@@ -13,10 +13,12 @@ namespace TestSupport {
 std::unique_ptr<CorvaneGUI> makeWindow(const QString& osName,
                                        const std::function<bool(const QString&)>& exists) {
     Dialogs::Testing::reset();
-    // Runs keep their scripts under the user's cache: never the real one.
-    static std::unique_ptr<QTemporaryDir> cache;
-    cache = std::make_unique<QTemporaryDir>();
-    useCacheFolder(cache->path());
+    // Runs keep their scripts under the user's cache, and their ledger in
+    // the user's data: never the real ones.
+    static std::unique_ptr<QTemporaryDir> home;
+    home = std::make_unique<QTemporaryDir>();
+    useCacheFolder(home->filePath(QStringLiteral("cache")));
+    qputenv("XDG_DATA_HOME", home->filePath(QStringLiteral("data")).toLocal8Bit());
     return std::make_unique<CorvaneGUI>(CorvaneGUI::Environment{osName, exists});
 }
 

@@ -1,5 +1,7 @@
 #include "conversion/rules/RowVerdict.h"
 
+#include "conversion/rules/IncompleteTarget.h"
+
 RowVerdict rowVerdict(TargetSystem system, const RowOutcome& outcome) {
     RowVerdict verdict;
     if (!outcome.scriptWritten) {
@@ -12,8 +14,18 @@ RowVerdict rowVerdict(TargetSystem system, const RowOutcome& outcome) {
                (outcome.permissionExit.value_or(0) != 0 || outcome.scriptExit != 0)) {
         verdict.result = RowResult::ProcessingFailed;
         verdict.failingCodes = ExitCodes{outcome.permissionExit.value_or(0), outcome.scriptExit};
-    } else if (outcome.scriptExit != 0 || (outcome.targetChecked && !outcome.targetWritten)) {
+    } else if (outcome.scriptExit != 0 || (outcome.targetChecked && !targetWritten(outcome))) {
         verdict.result = RowResult::ProcessingFailed;
     }
     return verdict;
+}
+
+bool targetWritten(const RowOutcome& outcome) {
+    const std::optional<FileStamp>& after = outcome.targetAfter;
+    return after && after->size > 0 && after != outcome.targetBefore;
+}
+
+bool leavesIncompleteTarget(const RowOutcome& outcome, const RowVerdict& verdict) {
+    return !verdict.converted() && outcome.targetChecked &&
+           isIncompleteTarget(outcome.targetBefore, outcome.targetAfter);
 }

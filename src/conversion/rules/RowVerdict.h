@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/rules/FileStamp.h"
 #include "conversion/rules/TargetSystem.h"
 
 #include <QByteArray>
@@ -15,8 +16,14 @@ struct RowOutcome {
     std::optional<int> permissionExit; // the Mac flavour's "chmod 755"
     int scriptExit = 0;
     bool targetChecked = true; // false for the run without ticked rows
-    bool targetWritten = false;
+    // The target as it was when the row started, and when it ended.
+    std::optional<FileStamp> targetBefore;
+    std::optional<FileStamp> targetAfter;
 };
+
+// A target counts as converted only if it is a non-empty file this row
+// wrote: a stale one from an earlier run, or an empty one, does not.
+bool targetWritten(const RowOutcome& outcome);
 
 // How a row ended.
 enum class RowResult {
@@ -42,6 +49,10 @@ struct RowVerdict {
 
     bool converted() const { return result == RowResult::Converted; }
 };
+
+// Whether a row that did not convert leaves a target to remove: one its
+// converter began but did not finish (see isIncompleteTarget).
+bool leavesIncompleteTarget(const RowOutcome& outcome, const RowVerdict& verdict);
 
 // A row's result from its outcome: a script that could not be written, Cancel
 // and a child that could not run come first; then the exit values; exit values

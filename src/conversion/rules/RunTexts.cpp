@@ -1,5 +1,7 @@
 #include "conversion/rules/RunTexts.h"
 
+#include <QDateTime>
+#include <QLocale>
 #include <QStringList>
 
 #include <algorithm>
@@ -21,6 +23,14 @@ QString resultText(const RowVerdict& verdict) {
         return writeErrorText();
     }
     return {};
+}
+
+QString incompleteTargetRemovedText(const QString& fileName) {
+    return QStringLiteral("removed the incomplete %1").arg(fileName);
+}
+
+QString incompleteTargetKeptText(const QString& fileName, const QString& reason) {
+    return QStringLiteral("could not remove the incomplete %1: %2").arg(fileName, reason);
 }
 
 QString writeErrorText() {
@@ -63,6 +73,8 @@ RunBox runBox(const RunSummary& summary) {
     }
     if (summary.upToDate > 0)
         box.text += QStringLiteral("\n\n") + upToDateText(summary.upToDate);
+    if (summary.recoveredTargets > 0)
+        box.text += QStringLiteral("\n\n") + recoveredTargetsText(summary.recoveredTargets);
     return box;
 }
 
@@ -70,6 +82,55 @@ QString cancelledText(int converted, int notConverted) {
     return QStringLiteral("Processing Cancelled\n\n%1 converted, %2 not converted.")
         .arg(converted)
         .arg(notConverted);
+}
+
+namespace {
+QString flagsShown(const QString& flags) {
+    const QString shown = flags.simplified();
+    return shown.isEmpty() ? QStringLiteral("none") : shown;
+}
+} // namespace
+
+QString skipDecisionText(const SkipDecision& decision, const QString& options) {
+    if (!decision.reason) {
+        const QDateTime when = QDateTime::fromMSecsSinceEpoch(decision.recordedAtMs);
+        return QStringLiteral("up to date since ") + QLocale().toString(when, QLocale::ShortFormat);
+    }
+    switch (*decision.reason) {
+    case RunReason::NoRecord:
+        return QStringLiteral("no record of converting it");
+    case RunReason::ImageChanged:
+        return QStringLiteral("image changed since");
+    case RunReason::FlagsChanged:
+        return QStringLiteral("flags changed: %1 \u2192 %2")
+            .arg(flagsShown(decision.recordedOptions), flagsShown(options));
+    case RunReason::ConverterChanged:
+        return QStringLiteral("converter changed");
+    case RunReason::MapChanged:
+        return QStringLiteral(".map changed or removed since");
+    }
+    return {};
+}
+
+QString recoveredTargetsText(int count) {
+    return count == 1 ? QStringLiteral("A run that did not end had begun 1 .map file; it was "
+                                       "incomplete and has been removed.")
+                      : QStringLiteral("A run that did not end had begun %1 .map files; they were "
+                                       "incomplete and have been removed.")
+                            .arg(count);
+}
+
+QString ledgerUnusableText(const QString& path, const QString& error) {
+    return QStringLiteral("Skip Up-to-Date Images needs the record of finished conversions, "
+                          "and \"%1\" cannot be written (%2). No image counts as up to date: "
+                          "every ticked image is converted.")
+        .arg(path, error);
+}
+
+QString ledgerMovedAsideText(const QString& path, const QString& aside) {
+    return QStringLiteral("The record of finished conversions \"%1\" could not be read. It was "
+                          "moved to \"%2\" and a new one was started.")
+        .arg(path, aside);
 }
 
 QString upToDateText(int count) {

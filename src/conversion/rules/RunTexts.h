@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/rules/RowVerdict.h"
+#include "conversion/rules/UpToDate.h"
 
 #include <QString>
 
@@ -15,6 +16,11 @@
 // flavour's two exit values written one after the other, "Exception Error"
 // for a child that could not run (and for Cancel), "Error Writing File".
 QString resultText(const RowVerdict& verdict);
+
+// A failed row's report says what became of the target its converter began:
+// "removed the incomplete wood_albedo.map", or why it could not be removed.
+QString incompleteTargetRemovedText(const QString& fileName);
+QString incompleteTargetKeptText(const QString& fileName, const QString& reason);
 
 // What "Process" says when it cannot write its scripts: "Error Writing File".
 QString writeErrorText();
@@ -39,6 +45,7 @@ struct RunSummary {
     std::optional<RowVerdict> firstFailure; // see RunTally
     // The verdict of the header-only script of a run without ticked rows.
     std::optional<RowVerdict> headerOnly;
+    int recoveredTargets = 0; // see recoveredTargetsText
 };
 
 // The result box: "Processing Cancelled" with the counts (a warning), else the
@@ -48,6 +55,19 @@ RunBox runBox(const RunSummary& summary);
 
 // The box of a cancelled run.
 QString cancelledText(int converted, int notConverted);
+
+// Why a row ran with Skip Up-to-Date Images ticked ("no record of converting
+// it", "flags changed: -p → -p -r", ...), or since when it is up to date.
+QString skipDecisionText(const SkipDecision& decision, const QString& options);
+
+// What the next run's box adds when targets that a run which never ended had
+// begun were removed at start.
+QString recoveredTargetsText(int count);
+
+// Said once when Skip Up-to-Date Images cannot work.
+QString ledgerUnusableText(const QString& path, const QString& error);
+// Said once when the ledger was not a database.
+QString ledgerMovedAsideText(const QString& path, const QString& aside);
 
 // What the result box adds when rows were left out: "1 image was up to date."
 QString upToDateText(int count);

@@ -2,11 +2,15 @@
 
 #include "conversion/rules/RowScript.h"
 #include "conversion/rules/RunTexts.h"
+#include "conversion/run/Ledger.h"
 #include "conversion/run/RowConversion.h"
 #include "conversion/run/RunFolder.h"
 #include "conversion/run/ScriptFile.h"
+#include "conversion/run/UpToDateCheck.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -30,6 +34,12 @@ ConversionQueue::~ConversionQueue() {
     for (auto& [job, row] : m_active)
         delete row;
     m_active.clear();
+}
+
+void ConversionQueue::recordInto(Ledger* ledger, QString options, ConverterIdentity converter) {
+    m_ledger = ledger;
+    m_options = std::move(options);
+    m_converter = std::move(converter);
 }
 
 bool ConversionQueue::prepare() {
@@ -80,11 +90,25 @@ void ConversionQueue::startMore() {
     }
 }
 
+QString ConversionQueue::removeIncompleteTarget(const QString& target) {
+    QFile file(target);
+    const QString name = QFileInfo(target).fileName();
+    if (file.remove())
+        return incompleteTargetRemovedText(name);
+    return incompleteTargetKeptText(name, file.errorString());
+}
+
 void ConversionQueue::rowEnded(int job, RowConversion* row) {
     m_active.erase(job);
     --m_running;
     const RowOutcome& outcome = row->outcome();
     RowVerdict verdict = rowVerdict(m_system, outcome);
+    const ConversionJob& converted = row->job();
+    if (verdict.converted() && m_ledger && converted.checkTarget && row->sourceStamp()) {
+        m_ledger->record({ledgerKey(converted.target), converted.source, *row->sourceStamp(),
+                          m_options, m_converter, *outcome.targetAfter,
+                          QDateTime::currentMSecsSinceEpoch()});
+    }
     if (!verdict.converted()) {
         const OutputTail& output = row->output();
         QByteArray lines = lastLines(output.bytes(), output.truncated()).toLocal8Bit();
@@ -92,6 +116,8 @@ void ConversionQueue::rowEnded(int job, RowConversion* row) {
             lines = exitValuesText(m_system, outcome).toLocal8Bit();
         else if (lines.size() > OutputTail::DefaultLimit)
             lines = lines.right(OutputTail::DefaultLimit);
+        if (leavesIncompleteTarget(outcome, verdict))
+            lines += '\n' + removeIncompleteTarget(row->job().target).toLocal8Bit();
         lines.squeeze(); // encoding reserves three bytes a character; keep only what is used
         verdict.report = std::move(lines);
     }

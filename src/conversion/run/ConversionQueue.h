@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/rules/ConversionJob.h"
+#include "conversion/rules/LedgerRecord.h"
 #include "conversion/rules/OutputTail.h"
 #include "conversion/rules/RowVerdict.h"
 
@@ -12,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+class Ledger;
 class QTemporaryDir;
 class RowConversion;
 
@@ -28,6 +30,10 @@ public:
     ConversionQueue(TargetSystem system, std::vector<ConversionJob> jobs, int maxAtOnce,
                     LineSource lineFor = {}, QObject* parent = nullptr);
     ~ConversionQueue() override;
+
+    // Every row that ends converted is recorded in `ledger` (which must outlive
+    // the queue) with the flags and the converter that made it.
+    void recordInto(Ledger* ledger, QString options, ConverterIdentity converter);
 
     // Makes the private folder and tries a first script in it; false when
     // that fails, and then nothing may run.
@@ -47,6 +53,8 @@ signals:
 private:
     void startMore();
     void rowEnded(int job, RowConversion* row);
+    // Removes a target its converter began but did not finish; says what came of it.
+    static QString removeIncompleteTarget(const QString& target);
 
     TargetSystem m_system;
     std::vector<ConversionJob> m_jobs; // each emptied once its row has started
@@ -55,6 +63,9 @@ private:
     std::unique_ptr<QTemporaryDir> m_folder;
     std::unordered_map<int, RowConversion*> m_active;
     OutputBudget m_budget;
+    Ledger* m_ledger = nullptr;
+    QString m_options;
+    ConverterIdentity m_converter;
     int m_next = 0;
     int m_running = 0;
     bool m_cancelling = false;

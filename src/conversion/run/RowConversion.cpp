@@ -1,5 +1,6 @@
 #include "conversion/run/RowConversion.h"
 
+#include "conversion/run/FileStamps.h"
 #include "conversion/run/ScriptFile.h"
 #include "conversion/run/StreamGobbler.h"
 
@@ -9,23 +10,6 @@
 #include <QTextStream>
 
 namespace {
-// When a target was last written, or nothing when it does not exist.
-std::optional<QDateTime> lastWritten(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return std::nullopt;
-    return info.lastModified();
-}
-
-// A target counts only if it is a non-empty file this row wrote: a stale
-// one from an earlier run, or an empty one, does not.
-bool writtenDuringRun(const QString& path, const std::optional<QDateTime>& before) {
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() == 0)
-        return false;
-    return !before || info.lastModified() != *before;
-}
-
 constexpr int StopPollMs = 25;
 constexpr int GiveUpAfterKillMs = 2000;
 } // namespace
@@ -62,8 +46,10 @@ void RowConversion::start() {
         finish();
         return;
     }
-    if (m_job.checkTarget)
-        m_targetBefore = lastWritten(m_job.target);
+    if (m_job.checkTarget) {
+        m_outcome.targetBefore = fileStamp(m_job.target);
+        m_sourceStamp = fileStamp(m_job.source);
+    }
     if (m_system == TargetSystem::Mac) {
         QFile::setPermissions(m_scriptPath, QFile::permissions(m_scriptPath) | QFile::ExeOwner);
         startStep(Step::Permission);
@@ -129,8 +115,6 @@ void RowConversion::stepFinished(int exitCode, bool normalExit) {
     m_outcome.scriptExit = exitCode;
     if (m_system == TargetSystem::Windows)
         QTextStream(stdout) << "Process exitValue: " << exitCode << Qt::endl;
-    if (m_job.checkTarget)
-        m_outcome.targetWritten = writtenDuringRun(m_job.target, m_targetBefore);
     finish();
 }
 
@@ -171,6 +155,9 @@ void RowConversion::finish() {
     if (m_done)
         return;
     m_done = true;
+    // However the row ended: a failed or cancelled row's target is judged by it too.
+    if (m_job.checkTarget && m_outcome.launched && m_outcome.scriptWritten)
+        m_outcome.targetAfter = fileStamp(m_job.target);
     m_stopPoll.stop();
     QFile::remove(m_scriptPath);
     QMetaObject::invokeMethod(this, &RowConversion::finished, Qt::QueuedConnection);

@@ -7,7 +7,6 @@
 #include "conversion/rules/TargetSystem.h"
 #include "conversion/run/ProcessTree.h"
 
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
@@ -37,6 +36,9 @@ public:
     void cancel();
 
     const RowOutcome& outcome() const { return m_outcome; }
+    const ConversionJob& job() const { return m_job; }
+    // The source as it was when the row started: what a converted row converted.
+    const std::optional<FileStamp>& sourceStamp() const { return m_sourceStamp; }
     const OutputTail& output() const { return m_output; }
 
 signals:
@@ -56,7 +58,7 @@ private:
     QString m_scriptPath;
     ConversionJob m_job;
     std::optional<ScriptLaunch> m_launch;
-    std::optional<QDateTime> m_targetBefore;
+    std::optional<FileStamp> m_sourceStamp;
     RowOutcome m_outcome;
     OutputTail m_output;
 

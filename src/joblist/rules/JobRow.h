@@ -34,9 +34,10 @@ struct JobRow {
     QString image;                        // column 1 "Image": the source path
     QString newImage;                     // column 2 "New Image": the .map target
     QString status = Status::Unprocessed; // column 3 "Status"
-    // Why the last run failed this row (the converter's last output, or its
-    // exit values); shown as the tooltip of a "Failed" status.
-    QByteArray failureReport;
+    // What the Status cell's tooltip tells of the last run: why the row ran
+    // with Skip Up-to-Date Images ticked, or since when it is up to date; and
+    // for a failed row the converter's last output, or its exit values.
+    QByteArray note;
 
     bool operator==(const JobRow&) const = default;
 };

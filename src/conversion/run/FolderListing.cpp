@@ -1,4 +1,4 @@
-#include "conversion/rules/FolderListing.h"
+#include "conversion/run/FolderListing.h"
 
 #include <vector>
 

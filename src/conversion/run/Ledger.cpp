@@ -1,0 +1,258 @@
+#include "conversion/run/Ledger.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QVariant>
+
+#include <atomic>
+
+namespace {
+constexpr char schema[] = "CREATE TABLE IF NOT EXISTS conversions ("
+                          " target TEXT PRIMARY KEY NOT NULL,"
+                          " source TEXT NOT NULL,"
+                          " source_size INTEGER NOT NULL,"
+                          " source_ns INTEGER NOT NULL,"
+                          " options TEXT NOT NULL,"
+                          " converter TEXT NOT NULL,"
+                          " converter_size INTEGER,"
+                          " converter_ns INTEGER,"
+                          " target_size INTEGER NOT NULL,"
+                          " target_ns INTEGER NOT NULL,"
+                          " recorded_ms INTEGER NOT NULL"
+                          ") WITHOUT ROWID";
+
+constexpr char columns[] = "target, source, source_size, source_ns, options, converter, "
+                           "converter_size, converter_ns, target_size, target_ns, recorded_ms";
+
+std::atomic<int> s_connections{0};
+
+QString connectionName(const char* role) {
+    return QStringLiteral("corvane-ledger-%1-%2").arg(QLatin1String(role)).arg(++s_connections);
+}
+
+// Opens a connection and makes sure the file is a ledger: WAL, a busy
+// timeout, the table, and a quick check that the file is a sound database.
+QString openConnection(const QString& name, const QString& path) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open())
+        return db.lastError().text();
+    QSqlQuery query(db);
+    const auto run = [&](const QString& statement) {
+        return query.exec(statement) ? QString() : query.lastError().text();
+    };
+    for (const char* statement : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL", schema}) {
+        if (QString error = run(QString::fromLatin1(statement)); !error.isEmpty())
+            return error;
+    }
+    if (!query.exec(QStringLiteral("PRAGMA quick_check(1)")) || !query.next())
+        return query.lastError().text();
+    const QString verdict = query.value(0).toString();
+    return verdict == QLatin1String("ok") ? QString() : verdict;
+}
+
+void closeConnection(const QString& name) {
+    if (QSqlDatabase::contains(name)) {
+        QSqlDatabase::database(name, false).close();
+        QSqlDatabase::removeDatabase(name);
+    }
+}
+
+// A free name beside `path` for a file that is not a ledger.
+QString asideName(const QString& path) {
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString name = path + QStringLiteral(".unreadable-") + stamp;
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = path + QStringLiteral(".unreadable-%1-%2").arg(stamp).arg(n);
+    return name;
+}
+
+// Qt binds a null string as SQL NULL; an empty text is still a text.
+QString text(const QString& value) {
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
+std::optional<FileStamp> stampFrom(const QVariant& size, const QVariant& ns) {
+    if (size.isNull() || ns.isNull())
+        return std::nullopt;
+    return FileStamp{size.toLongLong(), ns.toLongLong()};
+}
+} // namespace
+
+// Lives on the ledger's thread, with a connection of its own.
+class LedgerWriter final : public QObject {
+public:
+    LedgerWriter(QString path, QMutex& mutex, std::vector<LedgerRecord>& pending)
+        : m_path(std::move(path))
+        , m_mutex(mutex)
+        , m_pending(pending) {}
+
+    // On the ledger's thread, where the connection and the timer must live.
+    void open() {
+        m_timer = new QTimer(this);
+        m_timer->setSingleShot(true);
+        m_timer->setInterval(Ledger::BatchMs);
+        connect(m_timer, &QTimer::timeout, this, &LedgerWriter::commit);
+        m_connection = connectionName("write");
+        m_open = openConnection(m_connection, m_path).isEmpty();
+    }
+
+    void close() {
+        commit();
+        closeConnection(m_connection);
+    }
+
+    void schedule() {
+        if (!m_timer->isActive())
+            m_timer->start();
+    }
+
+    // Everything pending, in one transaction.
+    void commit() {
+        m_timer->stop();
+        std::vector<LedgerRecord> batch;
+        {
+            QMutexLocker lock(&m_mutex);
+            batch.swap(m_pending);
+        }
+        if (batch.empty() || !m_open)
+            return;
+        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+        db.transaction();
+        QSqlQuery insert(db);
+        insert.prepare(QStringLiteral("INSERT OR REPLACE INTO conversions (%1) "
+                                      "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                           .arg(QLatin1String(columns)));
+        for (const LedgerRecord& r : batch) {
+            const QVariant none(QMetaType::fromType<qlonglong>());
+            insert.addBindValue(text(r.target));
+            insert.addBindValue(text(r.source));
+            insert.addBindValue(r.sourceStamp.size);
+            insert.addBindValue(r.sourceStamp.modifiedNs);
+            insert.addBindValue(text(r.options));
+            insert.addBindValue(text(r.converter.path));
+            insert.addBindValue(r.converter.stamp ? QVariant(r.converter.stamp->size) : none);
+            insert.addBindValue(r.converter.stamp ? QVariant(r.converter.stamp->modifiedNs) : none);
+            insert.addBindValue(r.targetStamp.size);
+            insert.addBindValue(r.targetStamp.modifiedNs);
+            insert.addBindValue(r.recordedAtMs);
+            // A record that cannot be written only means one conversion more
+            // next time: never an image left out wrongly.
+            insert.exec();
+        }
+        db.commit();
+    }
+
+private:
+    QString m_path;
+    QMutex& m_mutex;
+    std::vector<LedgerRecord>& m_pending;
+    QString m_connection;
+    QTimer* m_timer = nullptr;
+    bool m_open = false;
+};
+
+QString Ledger::defaultPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/ledger.sqlite");
+}
+
+Ledger::Ledger(const QString& path) {
+    m_status.path = QDir::toNativeSeparators(path);
+    const QFileInfo file(path);
+    if (!QDir().mkpath(file.absolutePath())) {
+        m_status.error = QStringLiteral("its folder cannot be made");
+        return;
+    }
+    m_readConnection = connectionName("read");
+    m_status.error = openConnection(m_readConnection, path);
+    if (!m_status.error.isEmpty() && (file.exists() || file.isSymLink())) {
+        // Not a ledger (garbage, cut short, a folder in its place): keep it
+        // for whoever wants to look, and start afresh.
+        closeConnection(m_readConnection);
+        const QString aside = asideName(path);
+        if (QDir().rename(path, aside)) {
+            for (const char* sidecar : {"-wal", "-shm"})
+                QFile::remove(path + QLatin1String(sidecar));
+            m_status.asidePath = QDir::toNativeSeparators(aside);
+            m_status.error = openConnection(m_readConnection, path);
+            if (m_status.error.isEmpty())
+                m_status.state = State::RenamedAside;
+        }
+    } else if (m_status.error.isEmpty()) {
+        m_status.state = State::Ready;
+    }
+    if (!usable()) {
+        closeConnection(m_readConnection);
+        return;
+    }
+    m_writer = new LedgerWriter(path, m_mutex, m_pending);
+    m_writer->moveToThread(&m_thread);
+    m_thread.setObjectName(QStringLiteral("corvane-ledger"));
+    m_thread.start();
+    QMetaObject::invokeMethod(m_writer, &LedgerWriter::open, Qt::BlockingQueuedConnection);
+}
+
+Ledger::~Ledger() {
+    if (m_writer) {
+        QMetaObject::invokeMethod(m_writer, &LedgerWriter::close, Qt::BlockingQueuedConnection);
+        m_thread.quit();
+        m_thread.wait();
+        delete m_writer;
+    }
+    closeConnection(m_readConnection);
+}
+
+void Ledger::record(LedgerRecord record) {
+    if (!m_writer)
+        return;
+    bool first = false;
+    {
+        QMutexLocker lock(&m_mutex);
+        first = m_pending.empty();
+        m_pending.push_back(std::move(record));
+    }
+    if (first)
+        QMetaObject::invokeMethod(m_writer, &LedgerWriter::schedule, Qt::QueuedConnection);
+}
+
+void Ledger::flush() {
+    if (m_writer)
+        QMetaObject::invokeMethod(m_writer, &LedgerWriter::commit, Qt::BlockingQueuedConnection);
+}
+
+std::vector<std::optional<LedgerRecord>> Ledger::lookup(const std::vector<QString>& targets) const {
+    std::vector<std::optional<LedgerRecord>> found(targets.size());
+    if (!usable())
+        return found;
+    QSqlDatabase db = QSqlDatabase::database(m_readConnection, false);
+    db.transaction(); // one snapshot for all of them, and no lock taken per look-up
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(
+        QStringLiteral("SELECT %1 FROM conversions WHERE target = ?").arg(QLatin1String(columns)));
+    for (size_t i = 0; i < targets.size(); ++i) {
+        query.bindValue(0, targets[i]);
+        if (!query.exec() || !query.next())
+            continue;
+        LedgerRecord& r = found[i].emplace();
+        r.target = query.value(0).toString();
+        r.source = query.value(1).toString();
+        r.sourceStamp = {query.value(2).toLongLong(), query.value(3).toLongLong()};
+        r.options = query.value(4).toString();
+        r.converter.path = query.value(5).toString();
+        r.converter.stamp = stampFrom(query.value(6), query.value(7));
+        r.targetStamp = {query.value(8).toLongLong(), query.value(9).toLongLong()};
+        r.recordedAtMs = query.value(10).toLongLong();
+    }
+    query.finish();
+    db.rollback();
+    return found;
+}

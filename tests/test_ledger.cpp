@@ -1,0 +1,193 @@
+// The record of finished conversions: written in batches, read back, shared
+// by two runs at once, and never lost to a broken file.
+#include "conversion/rules/CommandLine.h"
+#include "conversion/rules/TickedJobs.h"
+#include "conversion/run/ConversionQueue.h"
+#include "conversion/run/FileStamps.h"
+#include "conversion/run/Ledger.h"
+#include "conversion/run/UpToDateCheck.h"
+#include "testsupport/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+LedgerRecord record(const QString& target, const QString& options = "-p ") {
+    return {target,
+            "/in/" + QFileInfo(target).completeBaseName() + ".png",
+            {10, 20},
+            options,
+            {"/opt/imf_copy", FileStamp{30, 40}},
+            {50, 60},
+            1700000000000};
+}
+} // namespace
+
+class TestLedger : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void recordsComeBackAsWritten();
+    void aBrokenLedgerIsMovedAside_data();
+    void aBrokenLedgerIsMovedAside();
+    void aPlaceThatCannotBeWrittenRecordsNothing();
+    void twoRunsRecordIntoOneLedgerAtOnce();
+    void stampsOfAFolderMostlyMissingOrPresent();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+};
+
+void TestLedger::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    qputenv("XDG_CACHE_HOME", path("cache").toLocal8Bit());
+}
+
+void TestLedger::recordsComeBackAsWritten() {
+    const QString file = path("data/ledger.sqlite");
+    {
+        Ledger ledger(file);
+        QCOMPARE(ledger.status().state, Ledger::State::Ready);
+        LedgerRecord noStamp = record("/out/b.map");
+        noStamp.converter.stamp.reset();
+        ledger.record(record("/out/a.map"));
+        ledger.record(noStamp);
+        ledger.record(record("/out/c.map", "-p "));
+        ledger.record(record("/out/c.map", "-p -r ")); // the newer one replaces it
+        ledger.flush();
+        const auto found =
+            ledger.lookup({"/out/a.map", "/out/missing.map", "/out/b.map", "/out/c.map"});
+        QCOMPARE(found.size(), size_t(4));
+        QCOMPARE(found[0], record("/out/a.map"));
+        QVERIFY(!found[1]);
+        QCOMPARE(found[2], noStamp);
+        QCOMPARE(found[3]->options, "-p -r ");
+        ledger.record(record("/out/d.map")); // left for the end to write
+    }
+    // Another window, later: everything is there.
+    Ledger again(file);
+    QCOMPARE(again.lookup({"/out/d.map"})[0], record("/out/d.map"));
+}
+
+void TestLedger::aBrokenLedgerIsMovedAside_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("garbage") << "garbage";
+    QTest::newRow("cut short") << "truncated";
+    QTest::newRow("a folder in its place") << "folder";
+}
+
+void TestLedger::aBrokenLedgerIsMovedAside() {
+    QFETCH(QString, kind);
+    const QString file = path("ledger.sqlite");
+    if (kind == "garbage") {
+        QVERIFY(TestFiles::writeFile(file, QByteArray(5000, '\x5a')));
+    } else if (kind == "folder") {
+        QVERIFY(QDir().mkpath(file + "/inside"));
+    } else {
+        {
+            Ledger whole(file);
+            for (int i = 0; i < 2000; ++i)
+                whole.record(record(QString("/out/%1.map").arg(i)));
+        }
+        QFile cut(file);
+        QVERIFY(cut.resize(cut.size() / 2));
+    }
+    Ledger ledger(file);
+    QCOMPARE(ledger.status().state, Ledger::State::RenamedAside);
+    const QString aside = ledger.status().asidePath;
+    QVERIFY(aside.startsWith(QDir::toNativeSeparators(file)) && QFileInfo::exists(aside));
+    QCOMPARE(QFileInfo(aside).isDir(), kind == "folder");
+    // A fresh ledger in its place works.
+    ledger.record(record("/out/a.map"));
+    ledger.flush();
+    QVERIFY(ledger.lookup({"/out/a.map"})[0]);
+}
+
+void TestLedger::aPlaceThatCannotBeWrittenRecordsNothing() {
+    QVERIFY(TestFiles::writeFile(path("not-a-folder"), "x"));
+    Ledger ledger(path("not-a-folder/ledger.sqlite"));
+    QCOMPARE(ledger.status().state, Ledger::State::Unusable);
+    QVERIFY(!ledger.status().error.isEmpty());
+    ledger.record(record("/out/a.map"));
+    ledger.flush();
+    QVERIFY(!ledger.lookup({"/out/a.map"})[0]);
+}
+
+void TestLedger::twoRunsRecordIntoOneLedgerAtOnce() {
+    // Two windows, each with its own connection to one file, record while
+    // both run.
+    const QString file = path("ledger.sqlite");
+    Ledger first(file), second(file);
+    QVERIFY(QDir().mkpath(path("images")));
+    std::vector<std::unique_ptr<ConversionQueue>> queues;
+    std::vector<QString> targets;
+    for (Ledger* ledger : {&first, &second}) {
+        std::vector<JobRow> rows;
+        for (int i = 0; i < 12; ++i) {
+            const QString source = path(QString("images/%1-%2.png").arg(queues.size()).arg(i));
+            QVERIFY(QFile::copy(CORVANE_SOURCE_DIR "/resources/images/logo.png", source));
+            rows.push_back({true, source, *sameDirectoryTarget(source), Status::Unprocessed});
+        }
+        const ConverterLines lines(
+            {TestFiles::fakeConverter(),
+             FlagOptions{true, false, false, "1.0", false, "1.0", true, "--say done"},
+             {},
+             TargetSystem::Mac});
+        TickedJobs ticked = *tickedJobs(rows, lines);
+        for (ConversionJob& job : ticked.jobs) {
+            job.command = lines.line(job.source, job.target);
+            targets.push_back(ledgerKey(job.target));
+        }
+        auto queue = std::make_unique<ConversionQueue>(TargetSystem::Mac, ticked.jobs, 2);
+        queue->recordInto(ledger, "--say done", {});
+        queues.push_back(std::move(queue));
+    }
+    std::vector<std::unique_ptr<QSignalSpy>> ended;
+    for (auto& queue : queues) {
+        QVERIFY(queue->prepare());
+        ended.push_back(std::make_unique<QSignalSpy>(queue.get(), &ConversionQueue::finished));
+
+        queue->start();
+    }
+    for (auto& spy : ended)
+        QVERIFY(spy->count() > 0 || spy->wait(60000));
+    first.flush();
+    second.flush();
+    Ledger reader(file);
+    const auto found = reader.lookup(targets);
+
+    QCOMPARE(int(std::count_if(found.begin(), found.end(), [](const auto& r) { return r; })),
+             int(targets.size()));
+}
+
+void TestLedger::stampsOfAFolderMostlyMissingOrPresent() {
+    // Enough files in one folder for it to be listed rather than looked up
+    // file by file: first with most of them missing, then with most present.
+    std::vector<QString> paths;
+    for (int i = 0; i < 200; ++i)
+        paths.push_back(path(QString("t%1 ü.map").arg(i))); // a name beyond ASCII too
+    for (int i = 0; i < 200; i += 10)
+        QVERIFY(TestFiles::writeFile(paths[size_t(i)], QByteArray(i, 'm')));
+    const auto check = [&] {
+        const std::vector<std::optional<FileStamp>> stamps = fileStamps(paths);
+        for (size_t i = 0; i < paths.size(); ++i) {
+            QCOMPARE(bool(stamps[i]), QFileInfo::exists(paths[i]));
+            if (stamps[i])
+                QCOMPARE(*stamps[i], *fileStamp(paths[i]));
+        }
+    };
+    check();
+    for (size_t i = 0; i < paths.size(); i += 2)
+        QVERIFY(TestFiles::writeFile(paths[i], "map"));
+    check();
+    QVERIFY(QDir().mkpath(path("folder.map")));
+    QVERIFY(!fileStamp(path("folder.map"))); // only files have stamps
+}
+
+QTEST_GUILESS_MAIN(TestLedger)
+#include "test_ledger.moc"
