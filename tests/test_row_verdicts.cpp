@@ -146,6 +146,8 @@ void TestRowVerdicts::theBoxNamesTheFirstFailureInTableOrder() {
     QCOMPARE(runBox(clean).text, "Processed Successfully");
     clean.upToDate = 3;
     QCOMPARE(runBox(clean).text, "Processed Successfully\n\n3 images were up to date.");
+    clean.recoveredTargets = 2;
+    QVERIFY(runBox(clean).text.endsWith("\n\n" + recoveredTargetsText(2)));
 
     // A run without ticked rows says what its header-only script came to.
     RunSummary headerOnly;

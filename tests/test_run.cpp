@@ -4,6 +4,7 @@
 #include "app/Dialogs.h"
 #include "app/QuitOnSignal.h"
 #include "conversion/RunSession.h"
+#include "conversion/run/Ledger.h"
 #include "conversion/run/RowConversion.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/customTable.h"
@@ -150,6 +151,7 @@ private slots:
     void closingTheWindowEndsRunAndProgram();
     void skipDecidesFromTheLedger();
     void halfWrittenTargetsGo();
+    void aLedgerThatCannotServeIsSaidOnce();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -601,6 +603,45 @@ void TestRun::halfWrittenTargetsGo() {
     QVERIFY(TestSupport::finishRun());
     QVERIFY(!QFile::exists(path("earlier.map")) && !QFile::exists(path("fresh.map")));
     QVERIFY(T::messages().back().details.contains("removed the incomplete earlier.map"));
+}
+
+void TestRun::aLedgerThatCannotServeIsSaidOnce() {
+    G::addImageRows({image("a.png"), image("b.png")});
+    const auto processAll = [&] {
+        for (int i = 0; i < 2; ++i)
+            G::model->setProcess(i, true);
+        G::processImages();
+        QVERIFY(TestSupport::finishRun());
+    };
+    // Garbage where the ledger should be: moved aside, with one word.
+    const QString ledger = Ledger::defaultPath();
+    QVERIFY(QDir().mkpath(QFileInfo(ledger).path()));
+    QVERIFY(TestSupport::writeFile(ledger, QByteArray(4096, '\x7f')));
+    processAll();
+    QCOMPARE(T::messages().size(), size_t(2));
+    const T::Message& warning = T::messages().front();
+    QCOMPARE(warning.kind, Kind::Warning);
+    QVERIFY(warning.text.contains(QDir::toNativeSeparators(ledger) + "\" could not be read"));
+    QVERIFY(warning.text.contains(QDir::toNativeSeparators(ledger) + ".unreadable-"));
+    QCOMPARE(statuses(), QStringList(2, "Converted"));
+
+    // No place for a ledger at all: Skip counts nothing as up to date, and says so once.
+    m_window.reset();
+    m_window = TestSupport::makeWindow();
+    G::system = TargetSystem::Mac;
+    G::fieldImfCopy->setText(TestSupport::fakeConverter());
+    QVERIFY(TestSupport::writeFile(path("data-file"), "not a folder"));
+    qputenv("XDG_DATA_HOME", path("data-file").toLocal8Bit());
+    G::addImageRows({path("a.png"), path("b.png")});
+    G::itemSkipUpToDate->trigger();
+    processAll();
+    QFile::remove(m_args);
+    processAll();
+    QCOMPARE(convertedSources(m_args).size(), 2); // the second time too
+    const auto said = std::count_if(T::messages().begin(), T::messages().end(),
+                                    [](const T::Message& m) { return m.kind == Kind::Warning; });
+    QCOMPARE(said, 1);
+    QCOMPARE(statuses(), QStringList(2, "Converted"));
 }
 
 QTEST_MAIN(TestRun)

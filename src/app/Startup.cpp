@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/CorvaneGUI.h"
+#include "conversion/run/RunFolder.h"
 #include "theme/Look.h"
 
 #include <QGuiApplication>
@@ -27,6 +28,10 @@ void showMainWindow(CorvaneGUI& window) {
     if (Look::installThemed())
         CorvaneGUI::packFrame();
     window.show();
+}
+
+void recoverAbandonedRunsAtStart() {
+    CorvaneGUI::recoveredTargets = recoverAbandonedRuns().targets;
 }
 
 bool startAttribCommand() {

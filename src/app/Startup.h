@@ -7,6 +7,11 @@ class QString;
 // window keeping its top-left corner, and shows it.
 void showMainWindow(CorvaneGUI& window);
 
+// Cleans up after runs of a program that died (their converters, their
+// unfinished targets, their folders); the next run's box tells of removed
+// targets, and nothing else is said.
+void recoverAbandonedRunsAtStart();
+
 // Starts the fixed "attrib" command once, detached; a failure is ignored
 // (there is no such program outside Windows). Returns whether it started.
 bool startAttribCommand();

@@ -12,6 +12,7 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv); // the arguments are not options of ours
     // Names the folder under the user's cache where runs keep their scripts.
     QCoreApplication::setApplicationName(QStringLiteral("corvane"));
+    recoverAbandonedRunsAtStart();
     Look::rememberSystemLook();
     CorvaneGUI window;
     showMainWindow(window);

@@ -11,7 +11,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <algorithm>
 
@@ -43,7 +42,7 @@ void ConversionQueue::recordInto(Ledger* ledger, QString options, ConverterIdent
 }
 
 bool ConversionQueue::prepare() {
-    m_folder = makeRunFolder();
+    m_folder = RunFolder::make();
     if (!m_folder)
         return false;
     const QString probe = m_folder->filePath(rowScriptName(m_system, 0));
@@ -77,6 +76,7 @@ void ConversionQueue::startMore() {
             next.command = m_lineFor(job, next);
         auto* row = new RowConversion(m_system, m_folder->filePath(rowScriptName(m_system, job)),
                                       std::move(next), this);
+        row->keepJournal(m_folder.get(), job);
         next = ConversionJob{};
         connect(row, &RowConversion::finished, this, [this, job, row] { rowEnded(job, row); });
         m_active.emplace(job, row);
@@ -121,6 +121,7 @@ void ConversionQueue::rowEnded(int job, RowConversion* row) {
         lines.squeeze(); // encoding reserves three bytes a character; keep only what is used
         verdict.report = std::move(lines);
     }
+    m_folder->rowEnds(job); // its incomplete target, if any, is gone by now
     row->deleteLater();
     emit jobFinished(job, verdict);
     startMore();

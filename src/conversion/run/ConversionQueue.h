@@ -14,7 +14,7 @@
 #include <vector>
 
 class Ledger;
-class QTemporaryDir;
+class RunFolder;
 class RowConversion;
 
 // Runs the rows' scripts, at most `maxAtOnce` at a time, started in table
@@ -60,7 +60,7 @@ private:
     std::vector<ConversionJob> m_jobs; // each emptied once its row has started
     int m_maxAtOnce;
     LineSource m_lineFor;
-    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<RunFolder> m_folder;
     std::unordered_map<int, RowConversion*> m_active;
     OutputBudget m_budget;
     Ledger* m_ledger = nullptr;

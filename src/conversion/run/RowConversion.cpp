@@ -1,6 +1,7 @@
 #include "conversion/run/RowConversion.h"
 
 #include "conversion/run/FileStamps.h"
+#include "conversion/run/RunFolder.h"
 #include "conversion/run/ScriptFile.h"
 #include "conversion/run/StreamGobbler.h"
 
@@ -34,6 +35,11 @@ RowConversion::~RowConversion() {
         QFile::remove(m_scriptPath);
 }
 
+void RowConversion::keepJournal(RunFolder* folder, int job) {
+    m_journal = folder;
+    m_jobIndex = job;
+}
+
 void RowConversion::start() {
     if (!writeRunScript(m_scriptPath, rowScriptBytes(m_system, m_job.command))) {
         m_outcome.scriptWritten = false;
@@ -49,6 +55,8 @@ void RowConversion::start() {
     if (m_job.checkTarget) {
         m_outcome.targetBefore = fileStamp(m_job.target);
         m_sourceStamp = fileStamp(m_job.source);
+        if (m_journal)
+            m_journal->rowBegins(m_jobIndex, m_job.target, m_outcome.targetBefore);
     }
     if (m_system == TargetSystem::Mac) {
         QFile::setPermissions(m_scriptPath, QFile::permissions(m_scriptPath) | QFile::ExeOwner);
@@ -67,7 +75,11 @@ void RowConversion::startStep(Step step) {
     m_gobbler->start();
     m_tree->prepare(*m_process);
     QProcess* process = m_process.get();
-    connect(process, &QProcess::started, this, [this] { m_tree->adopt(*m_process); });
+    connect(process, &QProcess::started, this, [this] {
+        m_tree->adopt(*m_process);
+        if (m_journal)
+            m_journal->rowGroup(m_jobIndex, m_process->processId());
+    });
     connect(process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
         stepFinished(code, status == QProcess::NormalExit);
     });

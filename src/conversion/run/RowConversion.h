@@ -15,6 +15,7 @@
 #include <optional>
 
 class QProcess;
+class RunFolder;
 class StreamGobbler;
 
 // Converts one row: writes its script, starts it as a script is started
@@ -30,6 +31,8 @@ public:
                   QObject* parent = nullptr);
     ~RowConversion() override;
 
+    // Notes the row's target and process groups in the run's journal.
+    void keepJournal(RunFolder* folder, int job);
     void start();
     // Ends the running script and everything it started: politely, then
     // killed after the grace period. finished() follows once all of it is gone.
@@ -59,6 +62,8 @@ private:
     ConversionJob m_job;
     std::optional<ScriptLaunch> m_launch;
     std::optional<FileStamp> m_sourceStamp;
+    RunFolder* m_journal = nullptr;
+    int m_jobIndex = 0;
     RowOutcome m_outcome;
     OutputTail m_output;
 

@@ -1,0 +1,122 @@
+// The program killed mid-run (SIGKILL: a crash, the out-of-memory killer): its
+// converters end within seconds, and the next start cleans up after the run.
+#include "testsupport/TestFiles.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+// Running, not merely waiting to be reaped.
+bool processRunning(qint64 pid) {
+    const QByteArray stat = TestFiles::readAll(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (stat.isEmpty())
+        return false;
+    const char state = stat.mid(stat.lastIndexOf(')') + 2, 1).at(0);
+    return state != 'Z' && state != 'X';
+}
+
+QList<qint64> startedPids(const QString& log) {
+    QList<qint64> pids;
+    for (const QByteArray& line : TestFiles::readAll(log).split('\n'))
+        if (line.startsWith("start "))
+            pids << line.split(' ')[1].toLongLong();
+    return pids;
+}
+} // namespace
+
+class TestKilledProgram : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void convertersEndAndTheNextStartCleansUp();
+
+private:
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    QStringList runFolders() const {
+        return QDir(path("cache/corvane")).entryList({"run-*"}, QDir::Dirs);
+    }
+    // Starts the stand-in program; with images it runs them until killed.
+    std::unique_ptr<QProcess> start(const QStringList& images);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_events;
+};
+
+void TestKilledProgram::init() {
+#ifndef Q_OS_LINUX
+    QSKIP("reads process states from Linux's /proc");
+#endif
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_events = path("events.log");
+}
+
+void TestKilledProgram::cleanup() {
+    for (qint64 pid : startedPids(m_events))
+        ::kill(pid_t(pid), SIGKILL);
+}
+
+std::unique_ptr<QProcess> TestKilledProgram::start(const QStringList& images) {
+    auto program = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CACHE_HOME", path("cache"));
+    env.insert("XDG_DATA_HOME", path("data"));
+    env.insert("CORVANE_FAKE_IMF_COPY_EVENTS", m_events);
+    env.insert("CORVANE_TEST_CONVERTER", TestFiles::fakeConverter());
+    env.insert("CORVANE_TEST_SWITCHES", "--write-partial 10 --sleep-ms 60000");
+    program->setProcessEnvironment(env);
+    program->start(KILLABLE_CORVANE, images);
+    return program;
+}
+
+void TestKilledProgram::convertersEndAndTheNextStartCleansUp() {
+    QStringList images;
+    for (const char* name : {"a.png", "b.png", "c.png", "d.png"})
+        QVERIFY(QFile::copy(CORVANE_SOURCE_DIR "/resources/images/logo.png", path(name)));
+    QVERIFY(TestFiles::writeFile(path("c.map"), "an earlier conversion"));
+    std::unique_ptr<QProcess> killed = start({path("a.png"), path("b.png"), path("c.png")});
+    QVERIFY(killed->waitForReadyRead(20000));
+    QTRY_VERIFY_WITH_TIMEOUT(startedPids(m_events).size() == 2, 20000);
+    const QList<qint64> converters = startedPids(m_events);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        QFileInfo(path("a.map")).size() == 10 && QFileInfo(path("b.map")).size() == 10, 10000);
+    // A second window starts meanwhile: the first one's live run is not its business.
+    std::unique_ptr<QProcess> other = start({path("d.png")});
+    QVERIFY(other->waitForReadyRead(20000));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(path("d.map")).size() == 10, 10000);
+    QCOMPARE(runFolders().size(), 2);
+    const qint64 otherConverter = startedPids(m_events).last();
+
+    ::kill(pid_t(killed->processId()), SIGKILL);
+    QVERIFY(killed->waitForFinished(5000));
+    // The killed program's converters are gone within three seconds of it.
+    QTRY_VERIFY_WITH_TIMEOUT(std::none_of(converters.begin(), converters.end(), processRunning),
+                             3000);
+    QVERIFY(processRunning(otherConverter));
+    QCOMPARE(runFolders().size(), 2); // nothing is cleaned up yet
+
+    // The next start cleans up after the killed run, and only after it.
+    std::unique_ptr<QProcess> next = start({});
+    QVERIFY(next->waitForFinished(20000));
+    QCOMPARE(next->readAllStandardOutput().trimmed(), "recovered 2");
+    QVERIFY(!QFile::exists(path("a.map")) && !QFile::exists(path("b.map")));
+    QCOMPARE(TestFiles::readAll(path("c.map")), "an earlier conversion"); // never begun
+    QCOMPARE(runFolders().size(), 1);
+    QVERIFY(processRunning(otherConverter) && QFileInfo(path("d.map")).size() == 10);
+
+    other->terminate(); // ends its run first, then itself
+    QVERIFY(other->waitForFinished(10000));
+    QCOMPARE(runFolders().size(), 0);
+    QVERIFY(!QFile::exists(path("d.map")));
+}
+
+QTEST_GUILESS_MAIN(TestKilledProgram)
+#include "test_killed_program.moc"
