@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/RunSession.h"
 #include "conversion/rules/TargetSystem.h"
 #include "joblist/rules/JobRow.h"
 
@@ -25,7 +26,6 @@ class QWidget;
 class JobTableModel;
 class customTable;
 class Ledger;
-class RunSession;
 struct FlagOptions;
 struct CommandSettings;
 struct TickedJobs;
@@ -180,6 +180,9 @@ public:
     static void packFrame();
     static void processImages();
     static void createScript();
+    // Starts a run, wired to the window: the lock, the progress dialog, the
+    // result box (or the program's end, when it was asked for meanwhile).
+    static void startRun(RunSession::Request request);
     // The ledger, opened (and a broken one replaced, with a word) on first use.
     static Ledger& runLedger();
     // Puts every option back to its state at start: used at start and by Reset.

@@ -98,6 +98,10 @@ void CorvaneGUI::processImages() {
     request.recoveredTargets = std::exchange(recoveredTargets, 0);
     request.settings = settings;
     request.maxAtOnce = conversionsAtOnce;
+    startRun(std::move(request));
+}
+
+void CorvaneGUI::startRun(RunSession::Request request) {
     auto* run = new RunSession(*model, std::move(request), frame);
     if (!run->prepare()) {
         delete run;
