@@ -115,9 +115,11 @@ void TestWindow::menus() {
     using G = CorvaneGUI;
     QCOMPARE(window->QMainWindow::menuBar(), G::menuBar);
     QCOMPARE(actionTexts(G::menuBar), QStringList({"&File", "&Edit", "&Help"}));
-    QCOMPARE(actionTexts(G::menuFile), QStringList{"E&xit"});
+    QCOMPARE(actionTexts(G::menuFile), QStringList({"Save Report...", "", "E&xit"}));
+    QVERIFY(!G::itemSaveReport->isEnabled()); // until a run has ended
     QCOMPARE(actionTexts(G::menuEdit),
-             QStringList({"Theme", "System", "Conversions at Once", "Skip Up-to-Date Images"}));
+             QStringList({"Theme", "System", "Conversions at Once", "Skip Up-to-Date Images", "",
+                          "Select Failed", "Select Unprocessed"}));
     QVERIFY(G::itemSkipUpToDate->isCheckable() && !G::itemSkipUpToDate->isChecked());
     QVERIFY(G::itemSkipUpToDate->toolTip().contains("changed flags are not noticed"));
     QCOMPARE(actionTexts(G::menuTheme), QStringList({"&Quillmere", "System &Default"}));

@@ -13,6 +13,7 @@
 #include <QPushButton>
 
 #include "app/BorderLayout.h"
+#include "app/DesktopNotifier.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -58,6 +59,8 @@ void CorvaneGUI::setUpClass() {
     system = TargetSystem::Windows;
     quitAfterRun = false;
     skipUpToDate = false;
+    lastReport.reset();
+    notifier = systemNotifier();
 
     menuBar = new QMenuBar;
     menuFile = new QMenu(QStringLiteral("&File"));
@@ -66,6 +69,8 @@ void CorvaneGUI::setUpClass() {
     menuSystem = new QMenu(QStringLiteral("System"));
     menuConversions = new QMenu(QStringLiteral("Conversions at Once"));
     menuHelp = new QMenu(QStringLiteral("&Help"));
+    itemSaveReport = new QAction(QStringLiteral("Save Report..."));
+    itemSaveReport->setEnabled(false); // until a run has ended
     itemExit = new QAction(QStringLiteral("E&xit"));
     itemLookThemed = new QAction(QStringLiteral("&Quillmere"));
     itemLookSystem = new QAction(QStringLiteral("System &Default"));
@@ -78,6 +83,8 @@ void CorvaneGUI::setUpClass() {
     itemSkipUpToDate->setToolTip(
         QStringLiteral("Leave out images whose .map file is newer than the image.\n"
                        "Only file times are compared: changed flags are not noticed."));
+    itemSelectFailed = new QAction(QStringLiteral("Select Failed"));
+    itemSelectUnprocessed = new QAction(QStringLiteral("Select Unprocessed"));
     itemAbout = new QAction(QStringLiteral("&About"));
     itemUpdate = new QAction(QStringLiteral("&Update"));
     itemDonate = new QAction(QStringLiteral("&Donate"));
@@ -103,6 +110,7 @@ void CorvaneGUI::setUpClass() {
     panelAdd = gridPanel(hgap, vgap);
     panelTable = borderPanel(hgap, vgap);
     panelTableButtons = flowPanel(hgap);
+    panelTableFoot = borderPanel(hgap, vgap / 2);
     panelSettings = borderPanel(hgap / 4, vgap / 4);
     panelFlags = gridPanel(hgap / 4, vgap / 4);
     panelImfCopy = borderPanel(hgap, vgap);
@@ -144,6 +152,9 @@ void CorvaneGUI::clearClass() {
     delete groupSystem;
     delete groupConversions;
     groupConversions = nullptr;
+    lastReport.reset();
+    notifier.reset();
+    labelSummary = nullptr;
     for (QPixmap** picture : {&logoImage, &iconBanner, &iconMaker, &iconOpen, &iconArrow}) {
         delete *picture;
         *picture = nullptr;

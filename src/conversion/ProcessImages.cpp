@@ -4,6 +4,7 @@
 #include "app/Dialogs.h"
 #include "conversion/RunProgressDialog.h"
 #include "conversion/RunSession.h"
+#include "conversion/rules/RunReport.h"
 #include "conversion/rules/RunTexts.h"
 #include "conversion/rules/TargetClashes.h"
 #include "conversion/rules/TickedJobs.h"
@@ -44,7 +45,7 @@ CommandSettings CorvaneGUI::commandSettings() {
 }
 
 void CorvaneGUI::processImages() {
-    if (activeRun)
+    if (activeRun || !converterReadyToRun())
         return;
     const CommandSettings settings = commandSettings();
     std::optional<TickedJobs> ticked = tickedJobs(model->rows(), ConverterLines(settings));
@@ -91,7 +92,7 @@ void CorvaneGUI::processImages() {
                     return;
                 }
                 const RunBox box = runBox(summary);
-                Dialogs::showMessage(messageKind(box.kind), dialogTitle, box.text, details);
+                announceRunEnd(run->takeReport(), messageKind(box.kind), box.text, details);
             });
     run->start();
 }

@@ -20,7 +20,8 @@ RunSession::RunSession(JobTableModel& model, Request request, QObject* parent)
     , m_model(model)
     , m_rows(std::move(request.ticked.rows))
     , m_upToDate(std::move(request.upToDate))
-    , m_lines(std::move(request.settings)) {
+    , m_lines(std::move(request.settings))
+    , m_record(m_lines.settings().output) {
     const TargetSystem system = m_lines.settings().system;
     m_queue = std::make_unique<ConversionQueue>(
         system, std::move(request.ticked.jobs), request.maxAtOnce,
@@ -75,6 +76,8 @@ void RunSession::stampUpToDate() {
         row.status = Status::Converted;
         row.process = false;
         row.failureReport.clear();
+        row.failureExit.reset();
+        m_record.upToDate(rowIndex, row);
         markDirty(rowIndex);
     }
 }
@@ -84,6 +87,7 @@ void RunSession::jobStarted(int job) {
     if (m_rows.empty())
         return;
     const int row = m_rows[static_cast<size_t>(job)];
+    m_record.started(job, m_clock.elapsed());
     m_model.rowForQuietUpdate(row).status = Status::Converting;
     markDirty(row);
 }
@@ -100,10 +104,13 @@ void RunSession::jobFinished(int job, const RowVerdict& verdict) {
         row.status = Status::Converted;
         row.process = false;
         row.failureReport.clear();
+        row.failureExit.reset();
     } else {
         row.status = Status::Failed;
         row.failureReport = verdict.report;
+        row.failureExit = verdict.exits;
     }
+    m_record.ended(job, rowIndex, row, verdict, m_clock.elapsed());
     markDirty(rowIndex);
 }
 
@@ -152,6 +159,11 @@ void RunSession::finish(bool cancelled) {
     if (m_rows.empty() && m_upToDate.empty())
         summary.headerOnly = m_headerOnly;
     emit ended(summary, details());
+}
+
+RunReport RunSession::takeReport() {
+    return m_record.take(
+        m_rows, [this](int row) -> const JobRow& { return m_model.row(row); }, m_clock.elapsed());
 }
 
 QString RunSession::details() const {

@@ -10,14 +10,17 @@
 
 namespace TestSupport {
 
-std::unique_ptr<CorvaneGUI> makeWindow(const QString& osName,
-                                       const std::function<bool(const QString&)>& exists) {
+std::unique_ptr<CorvaneGUI>
+makeWindow(const QString& osName, const std::function<bool(const QString&)>& exists,
+           const std::function<QStringList(const QString&)>& listFolder) {
     Dialogs::Testing::reset();
     // Runs keep their scripts under the user's cache: never the real one.
     static std::unique_ptr<QTemporaryDir> cache;
     cache = std::make_unique<QTemporaryDir>();
     useCacheFolder(cache->path());
-    return std::make_unique<CorvaneGUI>(CorvaneGUI::Environment{osName, exists});
+    auto window = std::make_unique<CorvaneGUI>(CorvaneGUI::Environment{osName, exists, listFolder});
+    CorvaneGUI::notifier.reset(); // a test never shows anything on the desktop
+    return window;
 }
 
 bool writeImage(const QString& path, int width, int height) {
