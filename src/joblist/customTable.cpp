@@ -135,7 +135,7 @@ void customTable::contextMenuEvent(QContextMenuEvent* event) {
         return;
     // A click outside the selection moves it to the clicked row, as file lists do.
     if (!selectionModel()->isRowSelected(index.row(), {}))
-        selectRow(index.row());
+        selectRowNumbers({index.row()});
     const QPoint at = event->reason() == QContextMenuEvent::Keyboard
                           ? viewport()->mapToGlobal(visualRect(index).center())
                           : event->globalPos();
