@@ -241,6 +241,18 @@ void TestWindow::converterProbedAtStartUp() {
         QCOMPARE(CorvaneGUI::fieldImfCopy->text(), maya2011);
         QCOMPARE(CorvaneGUI::imfCopyDefault, maya2011);
     }
+    {
+        // Later releases come from the folder listing start-up is given.
+        const QString maya2024 = "/usr/autodesk/maya2024/bin/imf_copy";
+        auto window = TestSupport::makeWindow(
+            "Linux", [&](const QString& p) { return p == maya2011 || p == maya2024; },
+            [](const QString& folder) {
+                return folder == "/usr/autodesk" ? QStringList{"maya2024", "maya2023"}
+                                                 : QStringList();
+            });
+        QCOMPARE(CorvaneGUI::fieldImfCopy->text(), maya2024);
+        QCOMPARE(CorvaneGUI::imfCopyDefault, maya2024);
+    }
     auto window = TestSupport::makeWindow();
     QCOMPARE(CorvaneGUI::fieldImfCopy->text(), "imf_copy");
     QCOMPARE(CorvaneGUI::imfCopyDefault, "imf_copy");

@@ -4,7 +4,6 @@
 #include "app/Dialogs.h"
 #include "conversion/RunProgressDialog.h"
 #include "conversion/RunSession.h"
-#include "conversion/rules/RunReport.h"
 #include "conversion/rules/RunTexts.h"
 #include "conversion/rules/TargetClashes.h"
 #include "conversion/rules/TickedJobs.h"
