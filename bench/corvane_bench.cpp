@@ -8,6 +8,7 @@
 #include "conversion/rules/ScriptText.h"
 #include "conversion/rules/TargetClashes.h"
 #include "conversion/rules/TickedJobs.h"
+#include "joblist/JobSummaryLine.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/customTable.h"
 #include "theme/Look.h"
@@ -166,6 +167,23 @@ void listMeasurements(const Settings& s, QTemporaryDir& scratch) {
                 [] { G::createScript(); }),
             "ms");
         G::system = system;
+
+        // The summary line as a run's announcement or a tick brings it up to
+        // date: count every row, compose the text, repaint the label.
+        G::model->updateAll([](int i, JobRow& row) {
+            row.status = i % 3 == 0 ? Status::Failed
+                                    : (i % 3 == 1 ? Status::Converted : Status::Unprocessed);
+            row.process = i % 2 == 0;
+        });
+        QCoreApplication::processEvents();
+        row("summary line update (count + text + repaint)", n,
+            timeMs(
+                s.runs, [] {},
+                [] {
+                    G::labelSummary->refresh();
+                    G::labelSummary->repaint();
+                }),
+            "ms");
 
         G::checkSameDirectory->setChecked(true);
         G::table->scrollTo(G::model->index(n / 2, 0));

@@ -1,6 +1,7 @@
 // Converting for real: "Process" with the stand-in converter, and "Create Script".
 #include "app/CorvaneGUI.h"
 #include "app/Dialogs.h"
+#include "conversion/RunSession.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/rules/FileFilter.h"
 #include "testsupport/TestSupport.h"
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -61,6 +63,7 @@ private slots:
     void runWithNoTickedRow();
     void outputDirectory();
     void oddFileNamesReachTheConverterIntact();
+    void converterMissing_data();
     void converterMissing();
     void successfulExitWithoutOutputIsAFailure();
     void windowsFlavourOnThisHost();
@@ -182,17 +185,62 @@ void TestConversion::oddFileNamesReachTheConverterIntact() {
     QVERIFY(!QFile::exists("pwned") && !QFile::exists(path("pwned")));
 }
 
+void TestConversion::converterMissing_data() {
+    QTest::addColumn<QString>("converter"); // "@" stands for the test folder
+    QTest::addColumn<QString>("warning");   // empty: the converter is found and runs
+    const QString choose = " Choose it with the button beside the imf_copy field.";
+    QTest::newRow("no such file") << "@nowhere/imf_copy"
+                                  << "The converter \"%1\" was not found." + choose;
+    QTest::newRow("a folder") << "@bin"
+                              << "The converter \"%1\" is a folder, not a program." + choose;
+    QTest::newRow("not executable")
+        << "@plain/imf_copy"
+        << "The converter \"%1\" is not allowed to run: make it executable, or choose another "
+           "with the button beside the imf_copy field.";
+    QTest::newRow("bare name not on PATH")
+        << "imf_copy_elsewhere"
+        << "The converter \"imf_copy_elsewhere\" was not found." + choose;
+    QTest::newRow("empty field") << ""
+                                 << "No converter is set." + choose;
+    QTest::newRow("bare name on PATH") << "imf_copy"
+                                       << "";
+}
+
 void TestConversion::converterMissing() {
+    QFETCH(QString, converter);
+    QFETCH(QString, warning);
     auto window = converterWindow();
-    G::fieldImfCopy->setText(path("nowhere/imf_copy"));
+    // A PATH holding the stand-in as "imf_copy", and a copy without permission to run.
+    QVERIFY(QDir(m_dir->path()).mkpath("bin") && QDir(m_dir->path()).mkpath("plain"));
+    QVERIFY(QFile::link(TestSupport::fakeConverter(), path("bin/imf_copy")));
+    QVERIFY(TestSupport::writeFile(path("plain/imf_copy"),
+                                   TestSupport::readAll(TestSupport::fakeConverter())));
+    const auto restorePath = qScopeGuard([old = qgetenv("PATH")] { qputenv("PATH", old); });
+    qputenv("PATH", path("bin").toLocal8Bit() + ":/usr/bin:/bin");
+    const QString field = converter.startsWith('@') ? path(converter.mid(1)) : converter;
+    G::fieldImfCopy->setText(field);
     G::addImageRows({image("a.png"), image("b.png")});
+
     G::processImages();
     QVERIFY(TestSupport::finishRun());
-    QVERIFY(!T::messages().empty());
-    QCOMPARE(T::messages().back().kind, Kind::Error);
-    QVERIFY(T::messages().back().text.startsWith("Error Processing Files. Code: 0"));
-    QCOMPARE(statuses(), QStringList({"Failed", "Failed"}));
+    if (warning.isEmpty()) {
+        QVERIFY(lastMessageIs(Kind::Information, "Corvane", "Processed Successfully"));
+        QCOMPARE(statuses(), QStringList({"Converted", "Converted"}));
+        return;
+    }
+    // One warning, and nothing run: a run would have stamped every row "Failed".
+    QCOMPARE(T::messages().size(), size_t(1));
+    QVERIFY(lastMessageIs(Kind::Warning, "Corvane", warning.arg(native(field))));
+    QVERIFY(!G::activeRun);
+    QCOMPARE(statuses(), QStringList({"Unprocessed", "Unprocessed"}));
     QCOMPARE(ticks(), QList<bool>({true, true}));
+
+    // Create Script still writes, for the machine the script will run on, and says so.
+    T::queueFiles(Dialogs::FileAnswer{{path("later.sh")}, 1});
+    G::createScript();
+    QVERIFY(QFileInfo(path("later.sh")).size() > 0);
+    QCOMPARE(T::messages().back().text.section('\n', 0, 0), "Script created!");
+    QVERIFY(T::messages().back().text.endsWith(" was not found on this machine."));
 }
 
 void TestConversion::successfulExitWithoutOutputIsAFailure() {
@@ -304,11 +352,16 @@ void TestConversion::exportBothFlavours() {
     G::model->setProcess(1, false);
     const QStringList commands{R"(imf_copy -p  "/pics/a.png" "/pics/a.map")",
                                R"(imf_copy -p  "/pics/c.png" "/pics/c.map")"};
+    const auto restorePath = qScopeGuard([old = qgetenv("PATH")] { qputenv("PATH", old); });
+    qputenv("PATH", path("empty").toLocal8Bit()); // no imf_copy on this machine
+    const QString notHere =
+        "Script created!\n\nThe converter \"imf_copy\" was not found on this machine.";
 
     G::system = TargetSystem::Windows;
     T::queueFiles(Dialogs::FileAnswer{{path("convert")}, 1}); // batch filter current
     QTest::mouseClick(G::buttonCreateScript, Qt::LeftButton);
-    QVERIFY(lastMessageIs(Kind::Information, "Success", "Script created!"));
+    // Written all the same, for the machine it will run on.
+    QVERIFY(lastMessageIs(Kind::Information, "Success", notHere));
     QCOMPARE(lines(path("convert.bat")),
              QStringList({"@echo.",
                           "@echo Generated by Quillmere Software - www.quillmere-software.example",
@@ -334,7 +387,7 @@ void TestConversion::exportBothFlavours() {
     T::queueFiles(Dialogs::FileAnswer{{path("convert.txt")}, 1}); // replaced, not appended
     G::createScript();
     QCOMPARE(lines(path("convert.txt")), QStringList{"#!/bin/bash"});
-    QVERIFY(lastMessageIs(Kind::Information, "Success", "Script created!"));
+    QVERIFY(lastMessageIs(Kind::Information, "Success", notHere));
 }
 
 void TestConversion::exportFailuresLeaveFilesAlone() {

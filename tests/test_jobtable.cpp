@@ -171,7 +171,7 @@ void TestJobTable::tableSetUp() {
     auto window = TestSupport::makeWindow();
     customTable* table = CorvaneGUI::table;
     QCOMPARE(table->model(), CorvaneGUI::model);
-    QCOMPARE(table->selectionMode(), QAbstractItemView::SingleSelection);
+    QCOMPARE(table->selectionMode(), QAbstractItemView::ExtendedSelection);
     QCOMPARE(table->editTriggers(), QAbstractItemView::NoEditTriggers);
     QVERIFY(!table->horizontalHeader()->sectionsMovable());
     const int widths[] = {30, 200, 200, 90};

@@ -24,7 +24,7 @@ QString textOf(TargetSystem system, const RowOutcome& outcome) {
 }
 
 RowVerdict failed(RowResult result, std::optional<ExitCodes> codes = {}) {
-    return RowVerdict{result, codes, "output"};
+    return RowVerdict{result, codes, "output", {}};
 }
 } // namespace
 

@@ -115,9 +115,11 @@ void TestWindow::menus() {
     using G = CorvaneGUI;
     QCOMPARE(window->QMainWindow::menuBar(), G::menuBar);
     QCOMPARE(actionTexts(G::menuBar), QStringList({"&File", "&Edit", "&Help"}));
-    QCOMPARE(actionTexts(G::menuFile), QStringList{"E&xit"});
+    QCOMPARE(actionTexts(G::menuFile), QStringList({"Save Report...", "", "E&xit"}));
+    QVERIFY(!G::itemSaveReport->isEnabled()); // until a run has ended
     QCOMPARE(actionTexts(G::menuEdit),
-             QStringList({"Theme", "System", "Conversions at Once", "Skip Up-to-Date Images"}));
+             QStringList({"Theme", "System", "Conversions at Once", "Skip Up-to-Date Images", "",
+                          "Select Failed", "Select Unprocessed"}));
     QVERIFY(G::itemSkipUpToDate->isCheckable() && !G::itemSkipUpToDate->isChecked());
     QVERIFY(G::itemSkipUpToDate->toolTip().contains("the flags, the converter and the .map"));
     QCOMPARE(actionTexts(G::menuTheme), QStringList({"&Quillmere", "System &Default"}));
@@ -238,6 +240,18 @@ void TestWindow::converterProbedAtStartUp() {
             TestSupport::makeWindow("Linux", [&](const QString& p) { return p == maya2011; });
         QCOMPARE(CorvaneGUI::fieldImfCopy->text(), maya2011);
         QCOMPARE(CorvaneGUI::imfCopyDefault, maya2011);
+    }
+    {
+        // Later releases come from the folder listing start-up is given.
+        const QString maya2024 = "/usr/autodesk/maya2024/bin/imf_copy";
+        auto window = TestSupport::makeWindow(
+            "Linux", [&](const QString& p) { return p == maya2011 || p == maya2024; },
+            [](const QString& folder) {
+                return folder == "/usr/autodesk" ? QStringList{"maya2024", "maya2023"}
+                                                 : QStringList();
+            });
+        QCOMPARE(CorvaneGUI::fieldImfCopy->text(), maya2024);
+        QCOMPARE(CorvaneGUI::imfCopyDefault, maya2024);
     }
     auto window = TestSupport::makeWindow();
     QCOMPARE(CorvaneGUI::fieldImfCopy->text(), "imf_copy");

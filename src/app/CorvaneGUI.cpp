@@ -3,6 +3,7 @@
 #include "app/BorderLayout.h"
 #include "conversion/RunSession.h"
 #include "conversion/rules/ConverterLocation.h"
+#include "joblist/JobSummaryLine.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/customTable.h"
 
@@ -10,6 +11,7 @@
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -37,7 +39,10 @@ QString operatingSystemName() {
 } // namespace
 
 CorvaneGUI::Environment CorvaneGUI::systemEnvironment() {
-    return {operatingSystemName(), [](const QString& path) { return QFileInfo::exists(path); }};
+    return {operatingSystemName(), [](const QString& path) { return QFileInfo::exists(path); },
+            [](const QString& folder) {
+                return QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+            }};
 }
 
 TargetSystem CorvaneGUI::systemForOsName(const QString& name) {
@@ -56,9 +61,10 @@ CorvaneGUI::CorvaneGUI(const Environment& environment) {
     table->setModel(model);
     table->configureColumns();
     scrollPane = table;
+    labelSummary = new JobSummaryLine(*model);
     buildLayout();
     setIcons();
-    locateConverter(environment.fileExists);
+    locateConverter(environment);
     applyDefaultOptions(); // before the listeners: none of them runs for the defaults
     attachListeners();
     frame = this;
@@ -70,6 +76,8 @@ CorvaneGUI::~CorvaneGUI() {
 }
 
 void CorvaneGUI::buildMenus() {
+    menuFile->addAction(itemSaveReport);
+    menuFile->addSeparator();
     menuFile->addAction(itemExit);
     menuBar->addMenu(menuFile);
 
@@ -82,6 +90,9 @@ void CorvaneGUI::buildMenus() {
     menuEdit->addMenu(menuConversions);
     buildConversionsMenu();
     menuEdit->addAction(itemSkipUpToDate);
+    menuEdit->addSeparator();
+    menuEdit->addAction(itemSelectFailed);
+    menuEdit->addAction(itemSelectUnprocessed);
     menuEdit->setToolTipsVisible(true);
     menuBar->addMenu(menuEdit);
 
@@ -95,9 +106,9 @@ void CorvaneGUI::buildMenus() {
     // The menus and actions were made without a parent; the window owns them now.
     for (QMenu* menu : {menuFile, menuEdit, menuTheme, menuSystem, menuConversions, menuHelp})
         menu->setParent(this, menu->windowFlags());
-    for (QAction* item :
-         {itemExit, itemLookThemed, itemLookSystem, itemSystemWindows, itemSystemMac,
-          itemSkipUpToDate, itemAbout, itemUpdate, itemDonate, itemForums})
+    for (QAction* item : {itemSaveReport, itemExit, itemLookThemed, itemLookSystem,
+                          itemSystemWindows, itemSystemMac, itemSkipUpToDate, itemSelectFailed,
+                          itemSelectUnprocessed, itemAbout, itemUpdate, itemDonate, itemForums})
         item->setParent(this);
 }
 
@@ -135,7 +146,10 @@ void CorvaneGUI::buildLayout() {
                                 buttonRemoveConverted, buttonReset})
         buttons->addWidget(button);
     buttons->addStretch();
-    border(panelTable)->addWidget(panelTableButtons, BorderLayout::South);
+    // The summary line sits between the table and its buttons.
+    border(panelTableFoot)->addWidget(labelSummary, BorderLayout::North);
+    border(panelTableFoot)->addWidget(panelTableButtons, BorderLayout::Center);
+    border(panelTable)->addWidget(panelTableFoot, BorderLayout::South);
 
     border(panelCentre)->addWidget(panelSettings, BorderLayout::South);
     auto* flags = static_cast<QGridLayout*>(panelFlags->layout());
@@ -172,8 +186,9 @@ void CorvaneGUI::setIcons() {
     buttonProcess->setIconSize(iconArrow->size());
 }
 
-void CorvaneGUI::locateConverter(const std::function<bool(const QString&)>& exists) {
-    fieldImfCopy->setText(::locateConverter(exists));
+void CorvaneGUI::locateConverter(const Environment& environment) {
+    fieldImfCopy->setText(
+        ::locateConverter(ConverterProbe{environment.fileExists, environment.listFolder}));
     imfCopyDefault = fieldImfCopy->text();
 }
 

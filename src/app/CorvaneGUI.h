@@ -10,7 +10,9 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
+#include <vector>
 
 class QAbstractScrollArea;
 class QAction;
@@ -26,6 +28,12 @@ class QWidget;
 class JobTableModel;
 class customTable;
 class Ledger;
+class JobSummaryLine;
+class DesktopNotifier;
+struct RunReport;
+namespace Dialogs {
+enum class MessageKind;
+}
 struct FlagOptions;
 struct CommandSettings;
 struct TickedJobs;
@@ -39,6 +47,9 @@ public:
     struct Environment {
         QString osName;
         std::function<bool(const QString&)> fileExists;
+        // The folders in a folder; none when unset (the converter probe then
+        // knows only the first releases).
+        std::function<QStringList(const QString&)> listFolder;
     };
     static Environment systemEnvironment();
 
@@ -76,12 +87,15 @@ public:
     static inline QMenu* menuSystem = nullptr;
     static inline QMenu* menuConversions = nullptr;
     static inline QMenu* menuHelp = nullptr;
+    static inline QAction* itemSaveReport = nullptr;
     static inline QAction* itemExit = nullptr;
     static inline QAction* itemLookThemed = nullptr;
     static inline QAction* itemLookSystem = nullptr;
     static inline QAction* itemSystemWindows = nullptr;
     static inline QAction* itemSystemMac = nullptr;
     static inline QAction* itemSkipUpToDate = nullptr;
+    static inline QAction* itemSelectFailed = nullptr;
+    static inline QAction* itemSelectUnprocessed = nullptr;
     static inline QAction* itemAbout = nullptr;
     static inline QAction* itemUpdate = nullptr;
     static inline QAction* itemDonate = nullptr;
@@ -104,6 +118,10 @@ public:
     static inline int recoveredTargets = 0;
     // Whether Process leaves out rows whose .map is newer than their image.
     static inline bool skipUpToDate = false;
+    // The last run that ended, for File > Save Report; none before the first.
+    static inline std::shared_ptr<const RunReport> lastReport;
+    // Tells the desktop when a long run ends unseen; tests replace it.
+    static inline std::shared_ptr<DesktopNotifier> notifier;
 
     // Panels.
     static inline QWidget* panelBanner = nullptr;
@@ -111,6 +129,7 @@ public:
     static inline QWidget* panelAdd = nullptr;
     static inline QWidget* panelTable = nullptr;
     static inline QWidget* panelTableButtons = nullptr;
+    static inline QWidget* panelTableFoot = nullptr; // the summary line above the buttons
     static inline QWidget* panelSettings = nullptr;
     static inline QWidget* panelFlags = nullptr;
     static inline QWidget* panelImfCopy = nullptr;
@@ -124,6 +143,7 @@ public:
     static inline QLabel* labelFlags = nullptr;
     static inline QLabel* labelImfCopy = nullptr;
     static inline QLabel* labelDirectory = nullptr;
+    static inline JobSummaryLine* labelSummary = nullptr;
 
     // Buttons.
     static inline QPushButton* buttonAddImages = nullptr;
@@ -167,13 +187,22 @@ public:
     static void addImageRows(const QStringList& paths);
     static void recomputeTargets();
     static int selectedRowIndex();
+    static std::vector<int> selectedRowIndexes(); // ascending
+    // Selects every row whose status is exactly `status`.
+    static void selectRowsWithStatus(const QString& status);
+    static void openRowFile(int row);
+    static void openRowFolder(int row);
+    // The menu of a right click on a row.
+    static void showRowMenu(int row, const QPoint& globalPos);
+    static void showRowReport(int row);
+    static void copyCommandLine(int row);
     static FlagOptions flagOptions();
     static CommandSettings commandSettings();
     static QString buildFlagString();
     static std::optional<QString> commandTargetPath(int row);
     static std::optional<QString> buildConverterCommand(int row);
     static void setFlagControlsEnabled(bool enabled);
-    static void locateConverter(const std::function<bool(const QString&)>& exists);
+    static void locateConverter(const Environment& environment);
     static bool openWithDesktop(const QString& path);
     static void openWebPage(const QString& address);
     static void showAboutBox();
@@ -185,6 +214,14 @@ public:
     static void startRun(RunSession::Request request);
     // The ledger, opened (and a broken one replaced, with a word) on first use.
     static Ledger& runLedger();
+    // Whether the converter field names a program that can run here; if not,
+    // says so in a warning box.
+    static bool converterReadyToRun();
+    // Keeps a run's report, tells the desktop if the run ended unseen, and
+    // shows the result box, which offers to save the report.
+    static void announceRunEnd(RunReport report, Dialogs::MessageKind kind, const QString& text,
+                               const QString& details);
+    static void saveReport();
     // Puts every option back to its state at start: used at start and by Reset.
     static void applyDefaultOptions();
     // Locks whatever could change the table or the options, or unlocks it.
@@ -224,6 +261,15 @@ public:
         void actionPerformed() const;
     };
     struct ListenerCreateScript {
+        void actionPerformed() const;
+    };
+    struct ListenerFileSaveReport {
+        void actionPerformed() const;
+    };
+    struct ListenerSelectFailed {
+        void actionPerformed() const;
+    };
+    struct ListenerSelectUnprocessed {
         void actionPerformed() const;
     };
     struct ListenerFileExit {

@@ -6,9 +6,15 @@
 
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -65,21 +71,76 @@ void configure(QFileDialog& dialog, const FileRequest& request) {
 QComboBox* fileTypeBox(const QFileDialog& dialog) {
     return dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
 }
+QMessageBox::Icon iconOf(MessageKind kind) {
+    switch (kind) {
+    case MessageKind::Information:
+        return QMessageBox::Information;
+    case MessageKind::Warning:
+        return QMessageBox::Warning;
+    case MessageKind::Error:
+        break;
+    }
+    return QMessageBox::Critical;
+}
+
+// Shows a message box; true when `offer`, an extra button, closed it.
+bool runMessageBox(MessageKind kind, const QString& title, const QString& text,
+                   const QString& details, const QString& offer) {
+    QMessageBox box(iconOf(kind), title, text, QMessageBox::Ok, CorvaneGUI::frame);
+    if (!details.isEmpty())
+        box.setDetailedText(details);
+    const QAbstractButton* extra =
+        offer.isEmpty() ? nullptr : box.addButton(offer, QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+    return extra && box.clickedButton() == extra;
+}
 } // namespace
 
 void showMessage(MessageKind kind, const QString& title, const QString& text,
                  const QString& details) {
     if (Testing::Detail::enabled()) {
-        Testing::Detail::record(kind, title, text, details);
-        return;
+        Testing::Detail::record({kind, title, text, details, {}, false});
+        if (!Testing::Detail::realMessageBoxes())
+            return;
     }
-    const QMessageBox::Icon icon = kind == MessageKind::Information ? QMessageBox::Information
-                                   : kind == MessageKind::Warning   ? QMessageBox::Warning
-                                                                    : QMessageBox::Critical;
-    QMessageBox box(icon, title, text, QMessageBox::Ok, CorvaneGUI::frame);
-    if (!details.isEmpty())
-        box.setDetailedText(details);
-    box.exec();
+    runMessageBox(kind, title, text, details, {});
+}
+
+bool showMessageOffering(MessageKind kind, const QString& title, const QString& text,
+                         const QString& details, const QString& offer) {
+    if (Testing::Detail::enabled()) {
+        Testing::Detail::record({kind, title, text, details, offer});
+        if (!Testing::Detail::realMessageBoxes())
+            return Testing::Detail::takeOffer();
+    }
+    return runMessageBox(kind, title, text, details, offer);
+}
+
+void showText(const QString& title, const QString& heading, const QString& text) {
+    if (Testing::Detail::enabled()) {
+        Testing::Detail::record({MessageKind::Information, title, heading, text, {}, true});
+        if (!Testing::Detail::realMessageBoxes())
+            return;
+    }
+    QDialog dialog(CorvaneGUI::frame);
+    dialog.setWindowTitle(title);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* label = new QLabel(heading);
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(label);
+    auto* body = new QPlainTextEdit(text);
+    body->setReadOnly(true);
+    body->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    body->setLineWrapMode(QPlainTextEdit::NoWrap); // converter output keeps its columns
+    body->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    layout->addWidget(body);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    dialog.resize(600, 340);
+    dialog.exec();
 }
 
 bool ask(const QString& title, const QString& text) {

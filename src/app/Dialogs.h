@@ -21,6 +21,14 @@ enum class MessageKind { Information, Warning, Error };
 void showMessage(MessageKind kind, const QString& title, const QString& text,
                  const QString& details = {});
 
+// The same box with one more button beside OK (e.g. "Save Report..."); true
+// when the user closed the box with that button.
+bool showMessageOffering(MessageKind kind, const QString& title, const QString& text,
+                         const QString& details, const QString& offer);
+
+// A modal box with a longer text a person can select and copy (a row's report).
+void showText(const QString& title, const QString& heading, const QString& text);
+
 // A modal Yes/No question over the main window; true only for Yes.
 bool ask(const QString& title, const QString& text);
 
@@ -57,12 +65,19 @@ struct Message {
     MessageKind kind;
     QString title;
     QString text;
-    QString details;
+    QString details;      // for showText, its selectable text
+    QString offer;        // the extra button of showMessageOffering
+    bool textBox = false; // shown by showText
 };
 
 void enable();
 void reset();
 void queueAnswer(bool yes);
+// Whether the next box with an extra button is closed by it (not queued: OK).
+void queueOfferTaken(bool taken);
+// Shows the real message boxes (showMessage, showMessageOffering, showText),
+// still recording each, for a test to work through their widgets.
+void showRealMessageBoxes(bool real);
 void queueFiles(std::optional<FileAnswer> answer);
 void setOpenUrlResult(bool result);
 void showRealFileDialogs(bool real);

@@ -8,7 +8,9 @@ struct State {
     bool enabled = false;
     bool openUrlResult = true;
     bool realFileDialogs = false;
+    bool realMessageBoxes = false;
     std::deque<bool> answers;
+    std::deque<bool> offers;
     std::deque<std::optional<FileAnswer>> files;
     std::vector<Message> messages;
     std::vector<QString> questions;
@@ -34,6 +36,14 @@ void reset() {
 
 void queueAnswer(bool yes) {
     state().answers.push_back(yes);
+}
+
+void queueOfferTaken(bool taken) {
+    state().offers.push_back(taken);
+}
+
+void showRealMessageBoxes(bool real) {
+    state().realMessageBoxes = real;
 }
 
 void queueFiles(std::optional<FileAnswer> answer) {
@@ -77,6 +87,18 @@ bool realFileDialogs() {
     return state().realFileDialogs;
 }
 
+bool realMessageBoxes() {
+    return state().realMessageBoxes;
+}
+
+bool takeOffer() {
+    if (state().offers.empty())
+        return false;
+    const bool taken = state().offers.front();
+    state().offers.pop_front();
+    return taken;
+}
+
 bool takeAnswer() {
     if (state().answers.empty())
         return false;
@@ -98,8 +120,8 @@ std::optional<FileAnswer> takeFiles(const FileRequest& request) {
     return answer;
 }
 
-void record(MessageKind kind, const QString& title, const QString& text, const QString& details) {
-    state().messages.push_back({kind, title, text, details});
+void record(Message message) {
+    state().messages.push_back(std::move(message));
 }
 
 void recordQuestion(const QString& title, const QString& text) {

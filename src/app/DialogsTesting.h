@@ -7,9 +7,11 @@ namespace Dialogs::Testing::Detail {
 bool enabled();
 bool realFileDialogs();
 bool takeAnswer();
+bool takeOffer();
+bool realMessageBoxes();
 std::optional<FileAnswer> takeFiles(const FileRequest& request);
 void recordFileRequest(const FileRequest& request);
-void record(MessageKind kind, const QString& title, const QString& text, const QString& details);
+void record(Message message);
 void recordQuestion(const QString& title, const QString& text);
 bool recordUrl(const QUrl& url);
 } // namespace Dialogs::Testing::Detail

@@ -14,6 +14,7 @@
 
 #include "app/BorderLayout.h"
 #include "conversion/run/Ledger.h"
+#include "app/DesktopNotifier.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -60,6 +61,8 @@ void CorvaneGUI::setUpClass() {
     quitAfterRun = false;
     ledgerUnusableSaid = false;
     skipUpToDate = false;
+    lastReport.reset();
+    notifier = systemNotifier();
 
     menuBar = new QMenuBar;
     menuFile = new QMenu(QStringLiteral("&File"));
@@ -68,6 +71,8 @@ void CorvaneGUI::setUpClass() {
     menuSystem = new QMenu(QStringLiteral("System"));
     menuConversions = new QMenu(QStringLiteral("Conversions at Once"));
     menuHelp = new QMenu(QStringLiteral("&Help"));
+    itemSaveReport = new QAction(QStringLiteral("Save Report..."));
+    itemSaveReport->setEnabled(false); // until a run has ended
     itemExit = new QAction(QStringLiteral("E&xit"));
     itemLookThemed = new QAction(QStringLiteral("&Quillmere"));
     itemLookSystem = new QAction(QStringLiteral("System &Default"));
@@ -80,6 +85,8 @@ void CorvaneGUI::setUpClass() {
     itemSkipUpToDate->setToolTip(
         QStringLiteral("Leave out images that Corvane has converted before, when the image,\n"
                        "the flags, the converter and the .map are all as they were then."));
+    itemSelectFailed = new QAction(QStringLiteral("Select Failed"));
+    itemSelectUnprocessed = new QAction(QStringLiteral("Select Unprocessed"));
     itemAbout = new QAction(QStringLiteral("&About"));
     itemUpdate = new QAction(QStringLiteral("&Update"));
     itemDonate = new QAction(QStringLiteral("&Donate"));
@@ -105,6 +112,7 @@ void CorvaneGUI::setUpClass() {
     panelAdd = gridPanel(hgap, vgap);
     panelTable = borderPanel(hgap, vgap);
     panelTableButtons = flowPanel(hgap);
+    panelTableFoot = borderPanel(hgap, vgap / 2);
     panelSettings = borderPanel(hgap / 4, vgap / 4);
     panelFlags = gridPanel(hgap / 4, vgap / 4);
     panelImfCopy = borderPanel(hgap, vgap);
@@ -146,6 +154,9 @@ void CorvaneGUI::clearClass() {
     delete groupSystem;
     delete groupConversions;
     groupConversions = nullptr;
+    lastReport.reset();
+    notifier.reset();
+    labelSummary = nullptr;
     for (QPixmap** picture : {&logoImage, &iconBanner, &iconMaker, &iconOpen, &iconArrow}) {
         delete *picture;
         *picture = nullptr;

@@ -39,6 +39,7 @@ void CorvaneGUI::attachListeners() {
     onToggle<ListenerSameDirectory>(checkSameDirectory, this);
     connect(fieldDirectory, &QLineEdit::textChanged, this,
             [] { ListenerDirectory{}.textChanged(); });
+    onTrigger<ListenerFileSaveReport>(itemSaveReport, this);
     onTrigger<ListenerFileExit>(itemExit, this);
     onTrigger<ListenerEditLook0>(itemLookThemed, this);
     onTrigger<ListenerEditLook1>(itemLookSystem, this);
@@ -46,12 +47,17 @@ void CorvaneGUI::attachListeners() {
     onTrigger<ListenerEditSystem1>(itemSystemMac, this);
     connect(itemSkipUpToDate, &QAction::toggled, this,
             [] { ListenerSkipUpToDate{}.itemStateChanged(); });
+    onTrigger<ListenerSelectFailed>(itemSelectFailed, this);
+    onTrigger<ListenerSelectUnprocessed>(itemSelectUnprocessed, this);
     onTrigger<ListenerHelpAbout>(itemAbout, this);
     onTrigger<ListenerHelpWebsite>(itemUpdate, this);
     onTrigger<ListenerHelpDonate>(itemDonate, this);
     onTrigger<ListenerHelpForum>(itemForums, this);
     connect(table, &customTable::imagesDropped, this,
             [](const QStringList& paths) { addImageRows(paths); });
+    connect(table, &customTable::removeRequested, this,
+            [] { ListenerTableDelete{}.actionPerformed(); });
+    connect(table, &customTable::rowMenuRequested, this, &CorvaneGUI::showRowMenu);
     // The converter's browse button opens a file chooser for the converter.
     onClick<ListenerImfCopyBrowse>(buttonImfCopyBrowse, this);
 }

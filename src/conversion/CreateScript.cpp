@@ -2,6 +2,7 @@
 #include "app/CorvaneGUI.h"
 
 #include "app/Dialogs.h"
+#include "conversion/rules/ConverterCheck.h"
 #include "conversion/rules/ExportScript.h"
 #include "conversion/rules/ScriptFilters.h"
 #include "conversion/rules/ScriptText.h"
@@ -69,8 +70,12 @@ void CorvaneGUI::createScript() {
         warnExportFailed();
         return;
     }
-    Dialogs::showMessage(Dialogs::MessageKind::Information, QStringLiteral("Success"),
-                         QStringLiteral("Script created!"));
+    // Written all the same: the script may well run on another machine.
+    QString created = QStringLiteral("Script created!");
+    if (checkConverter(fieldImfCopy->text()) != ConverterState::Found)
+        created += QStringLiteral("\n\n") +
+                   converterNotHereText(QDir::toNativeSeparators(fieldImfCopy->text()));
+    Dialogs::showMessage(Dialogs::MessageKind::Information, QStringLiteral("Success"), created);
 }
 
 void CorvaneGUI::ListenerCreateScript::actionPerformed() const {

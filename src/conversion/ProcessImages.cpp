@@ -68,7 +68,7 @@ CommandSettings CorvaneGUI::commandSettings() {
 }
 
 void CorvaneGUI::processImages() {
-    if (activeRun)
+    if (activeRun || !converterReadyToRun())
         return;
     const CommandSettings settings = commandSettings();
     std::optional<TickedJobs> ticked = tickedJobs(model->rows(), ConverterLines(settings));
@@ -131,7 +131,7 @@ void CorvaneGUI::startRun(RunSession::Request request) {
                     return;
                 }
                 const RunBox box = runBox(summary);
-                Dialogs::showMessage(messageKind(box.kind), dialogTitle, box.text, details);
+                announceRunEnd(run->takeReport(), messageKind(box.kind), box.text, details);
             });
     run->start();
 }

@@ -23,7 +23,8 @@ RunSession::RunSession(JobTableModel& model, Request request, QObject* parent)
     , m_runNotes(std::move(request.runNotes))
     , m_upToDateNotes(std::move(request.upToDateNotes))
     , m_recoveredTargets(request.recoveredTargets)
-    , m_lines(std::move(request.settings)) {
+    , m_lines(std::move(request.settings))
+    , m_record(m_lines.settings().output) {
     const TargetSystem system = m_lines.settings().system;
     m_queue = std::make_unique<ConversionQueue>(
         system, std::move(request.ticked.jobs), request.maxAtOnce,
@@ -81,6 +82,8 @@ void RunSession::stampUpToDate() {
         row.status = Status::Converted;
         row.process = false;
         row.note = i < m_upToDateNotes.size() ? m_upToDateNotes[i] : QByteArray();
+        row.failureExit.reset();
+        m_record.upToDate(m_upToDate[i], row);
         markDirty(m_upToDate[i]);
     }
 }
@@ -95,6 +98,7 @@ void RunSession::jobStarted(int job) {
     if (m_rows.empty())
         return;
     const int row = m_rows[static_cast<size_t>(job)];
+    m_record.started(job, m_clock.elapsed());
     m_model.rowForQuietUpdate(row).status = Status::Converting;
     markDirty(row);
 }
@@ -112,10 +116,13 @@ void RunSession::jobFinished(int job, const RowVerdict& verdict) {
         row.status = Status::Converted;
         row.process = false;
         row.note = why;
+        row.failureExit.reset();
     } else {
         row.status = Status::Failed;
         row.note = why.isEmpty() ? verdict.report : why + '\n' + verdict.report;
+        row.failureExit = verdict.exits;
     }
+    m_record.ended(job, rowIndex, row, verdict, m_clock.elapsed());
     markDirty(rowIndex);
 }
 
@@ -165,6 +172,11 @@ void RunSession::finish(bool cancelled) {
     if (m_rows.empty() && m_upToDate.empty())
         summary.headerOnly = m_headerOnly;
     emit ended(summary, details());
+}
+
+RunReport RunSession::takeReport() {
+    return m_record.take(
+        m_rows, [this](int row) -> const JobRow& { return m_model.row(row); }, m_clock.elapsed());
 }
 
 QString RunSession::details() const {

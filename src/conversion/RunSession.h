@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/rules/CommandLine.h"
+#include "conversion/rules/RunReport.h"
 #include "conversion/rules/RunTally.h"
 #include "conversion/rules/RunTexts.h"
 #include "conversion/rules/TickedJobs.h"
@@ -58,6 +59,8 @@ public:
     // Starts nothing more and ends the running rows; ended() follows.
     void cancel();
     int total() const;
+    // What became of each row, in table order, for the report kept after the run.
+    RunReport takeReport();
 
 signals:
     // The progress dialog's text and how many rows are done, a few times a second.
@@ -83,6 +86,7 @@ private:
     std::vector<QByteArray> m_upToDateNotes;
     int m_recoveredTargets = 0;
     ConverterLines m_lines;
+    RunRecord m_record;
     std::unique_ptr<ConversionQueue> m_queue;
     RunTally m_tally;
     std::optional<RowVerdict> m_headerOnly; // the result of a run without ticked rows

@@ -51,13 +51,12 @@ void CorvaneGUI::recomputeTargets() {
 }
 
 int CorvaneGUI::selectedRowIndex() {
-    const QModelIndexList selected = table->selectionModel()->selectedRows();
-    int lowest = -1;
-    for (const QModelIndex& index : selected) {
-        if (lowest < 0 || index.row() < lowest)
-            lowest = index.row();
-    }
-    return lowest;
+    const std::vector<int> rows = table->selectedRowNumbers();
+    return rows.empty() ? -1 : rows.front();
+}
+
+std::vector<int> CorvaneGUI::selectedRowIndexes() {
+    return table->selectedRowNumbers();
 }
 
 void CorvaneGUI::ListenerAddImages::actionPerformed() const {

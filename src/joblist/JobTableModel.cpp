@@ -144,11 +144,33 @@ void JobTableModel::updateAll(const std::function<void(int, JobRow&)>& change) {
     announceRows(0, rowCount() - 1, ProcessColumn, StatusColumn);
 }
 
+void JobTableModel::setProcess(const std::vector<int>& rows, bool process) {
+    if (rows.empty())
+        return;
+    for (int row : rows)
+        m_rows[static_cast<size_t>(row)].process = process;
+    const auto [first, last] = std::minmax_element(rows.begin(), rows.end());
+    announceRows(*first, *last, ProcessColumn, ProcessColumn);
+}
+
 void JobTableModel::removeIf(const std::function<bool(const JobRow&)>& drop) {
     std::vector<char> dropped(m_rows.size());
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        dropped[i] = drop(m_rows[i]);
+    removeMarked(dropped);
+}
+
+void JobTableModel::removeAt(const std::vector<int>& rows) {
+    std::vector<char> dropped(m_rows.size());
+    for (int row : rows)
+        if (row >= 0 && row < rowCount())
+            dropped[static_cast<size_t>(row)] = 1;
+    removeMarked(dropped);
+}
+
+void JobTableModel::removeMarked(const std::vector<char>& dropped) {
     int runs = 0;
     for (size_t i = 0; i < m_rows.size(); ++i) {
-        dropped[i] = drop(m_rows[i]);
         if (dropped[i] && (i == 0 || !dropped[i - 1]))
             ++runs;
     }

@@ -38,6 +38,8 @@ public:
     void clear();
 
     void setProcess(int row, bool process);
+    // Ticks or unticks the given rows with one notification.
+    void setProcess(const std::vector<int>& rows, bool process);
 
     // Rewrites column 2 row by row, in order, until `rewrite` returns false for
     // a row (that row and the ones below keep their targets); one
@@ -48,6 +50,8 @@ public:
     void updateAll(const std::function<void(int, JobRow&)>& change);
     // Removes every row for which `drop` holds, keeping the order of the rest.
     void removeIf(const std::function<bool(const JobRow&)>& drop);
+    // Removes the rows at these indexes (any order, duplicates allowed).
+    void removeAt(const std::vector<int>& rows);
 
     // A row to change without telling the views; announceRows() tells them
     // later, once for many rows (a run ends rows faster than they can repaint).
@@ -58,6 +62,7 @@ public:
 
 private:
     void announceRows(int first, int last, int firstColumn, int lastColumn);
+    void removeMarked(const std::vector<char>& dropped);
 
     std::vector<JobRow> m_rows;
     bool m_locked = false;

@@ -1,8 +1,9 @@
-// The buttons under the job table: open, remove and reset.
+// The buttons under the job table (open, remove and reset) and selecting rows by status.
 #include "app/CorvaneGUI.h"
 
 #include "app/Dialogs.h"
 #include "joblist/JobTableModel.h"
+#include "joblist/customTable.h"
 #include "joblist/rules/TargetPaths.h"
 
 #include <QCheckBox>
@@ -23,17 +24,11 @@ bool CorvaneGUI::openWithDesktop(const QString& path) {
     return Dialogs::openUrl(QUrl::fromLocalFile(QDir::fromNativeSeparators(path)));
 }
 
-void CorvaneGUI::ListenerTableOpenFile::actionPerformed() const {
-    const int row = selectedRowIndex();
-    if (row < 0)
-        return;
+void CorvaneGUI::openRowFile(int row) {
     openWithDesktop(pathToOpen(model->row(row)));
 }
 
-void CorvaneGUI::ListenerTableOpenFolder::actionPerformed() const {
-    const int row = selectedRowIndex();
-    if (row < 0)
-        return;
+void CorvaneGUI::openRowFolder(int row) {
     const QString path = pathToOpen(model->row(row));
     const qsizetype separator = lastSeparator(path);
     if (separator < 0)
@@ -41,12 +36,43 @@ void CorvaneGUI::ListenerTableOpenFolder::actionPerformed() const {
     openWithDesktop(path.left(separator));
 }
 
-void CorvaneGUI::ListenerTableDelete::actionPerformed() const {
-    if (selectedRowIndex() < 0 || !Dialogs::ask(dialogTitle, QStringLiteral("Remove selected?")))
-        return;
+void CorvaneGUI::ListenerTableOpenFile::actionPerformed() const {
     const int row = selectedRowIndex();
     if (row >= 0)
-        model->removeRows(row, 1);
+        openRowFile(row);
+}
+
+void CorvaneGUI::ListenerTableOpenFolder::actionPerformed() const {
+    const int row = selectedRowIndex();
+    if (row >= 0)
+        openRowFolder(row);
+}
+
+void CorvaneGUI::ListenerTableDelete::actionPerformed() const {
+    // The Delete key and the row menu reach here too, also while a run locks the list.
+    if (model->isLocked() || selectedRowIndex() < 0 ||
+        !Dialogs::ask(dialogTitle, QStringLiteral("Remove selected?")))
+        return;
+    model->removeAt(selectedRowIndexes()); // read again: the box may have taken a while
+}
+
+void CorvaneGUI::selectRowsWithStatus(const QString& status) {
+    std::vector<int> rows;
+    for (int i = 0; i < model->rowCount(); ++i)
+        if (model->row(i).status == status)
+            rows.push_back(i);
+    table->selectRowNumbers(rows);
+    if (!rows.empty())
+        table->scrollTo(model->index(rows.front(), JobTableModel::ImageColumn));
+    table->setFocus(); // so that Space and Delete act on what was selected
+}
+
+void CorvaneGUI::ListenerSelectFailed::actionPerformed() const {
+    selectRowsWithStatus(Status::Failed);
+}
+
+void CorvaneGUI::ListenerSelectUnprocessed::actionPerformed() const {
+    selectRowsWithStatus(Status::Unprocessed);
 }
 
 void CorvaneGUI::ListenerTableDeleteCon::actionPerformed() const {

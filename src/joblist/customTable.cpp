@@ -6,9 +6,11 @@
 #include "joblist/LeftDotRenderer.h"
 #include "joblist/scan/DroppedImages.h"
 
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QItemSelection>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -50,7 +52,7 @@ customTable::customTable(QWidget* parent)
     , m_header(new JobTableHeader(
           std::vector<int>(std::begin(preferredWidths), std::end(preferredWidths)), this)) {
     setHorizontalHeader(m_header);
-    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers); // the tick toggles without an editor
     verticalHeader()->hide();
@@ -103,14 +105,71 @@ void customTable::mousePressEvent(QMouseEvent* event) {
 }
 
 void customTable::keyPressEvent(QKeyEvent* event) {
-    // Space ticks or unticks the current row, whichever of its cells is current.
+    // Space ticks or unticks the selected rows, or the current row when no
+    // more than one is selected, whichever of its cells is current.
     const bool space = event->key() == Qt::Key_Space || event->key() == Qt::Key_Select;
     if (space && !(event->modifiers() & ~Qt::KeypadModifier) && currentIndex().isValid()) {
-        toggleTick(currentIndex().row());
+        toggleTicks();
         event->accept();
         return;
     }
+    // While a run uses the rows the list keeps its selection and its rows.
+    if (event->matches(QKeySequence::SelectAll) || event->key() == Qt::Key_Delete) {
+        event->accept();
+        if (isLocked())
+            return;
+        if (event->key() == Qt::Key_Delete)
+            emit removeRequested();
+        else
+            selectAll();
+        return;
+    }
     QTableView::keyPressEvent(event);
+}
+
+void customTable::contextMenuEvent(QContextMenuEvent* event) {
+    QModelIndex index = indexAt(event->pos());
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        index = currentIndex();
+    if (!index.isValid())
+        return;
+    // A click outside the selection moves it to the clicked row, as file lists do.
+    if (!selectionModel()->isRowSelected(index.row(), {}))
+        selectRowNumbers({index.row()});
+    const QPoint at = event->reason() == QContextMenuEvent::Keyboard
+                          ? viewport()->mapToGlobal(visualRect(index).center())
+                          : event->globalPos();
+    emit rowMenuRequested(index.row(), at);
+    event->accept();
+}
+
+std::vector<int> customTable::selectedRowNumbers() const {
+    std::vector<int> rows;
+    if (!selectionModel())
+        return rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(row);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void customTable::selectRowNumbers(const std::vector<int>& rows) {
+    QItemSelection selection;
+    const int lastColumn = model()->columnCount() - 1;
+    for (size_t i = 0; i < rows.size();) {
+        size_t end = i + 1;
+        while (end < rows.size() && rows[end] == rows[end - 1] + 1)
+            ++end;
+        selection.append(QItemSelectionRange(model()->index(rows[i], 0),
+                                             model()->index(rows[end - 1], lastColumn)));
+        i = end;
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (!rows.empty())
+        selectionModel()->setCurrentIndex(model()->index(rows.front(), 0),
+                                          QItemSelectionModel::NoUpdate);
 }
 
 void customTable::toggleTick(int row) {
@@ -119,15 +178,36 @@ void customTable::toggleTick(int row) {
     model()->setData(tick, ticked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
 }
 
+void customTable::toggleTicks() {
+    const int current = currentIndex().row();
+    const std::vector<int> selected = selectedRowNumbers();
+    auto* jobs = qobject_cast<JobTableModel*>(model());
+    if (selected.size() < 2 || !jobs) {
+        toggleTick(current);
+        return;
+    }
+    if (jobs->isLocked())
+        return;
+    // All take the opposite of the current row's tick (of the first selected
+    // row when the current one is not among them), so mixed rows end alike.
+    const bool currentSelected = std::binary_search(selected.begin(), selected.end(), current);
+    const int leader = currentSelected ? current : selected.front();
+    jobs->setProcess(selected, !jobs->row(leader).process);
+}
+
 void customTable::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);
     m_header->shareWidth(viewport()->width());
 }
 
+bool customTable::isLocked() const {
+    const auto* jobs = qobject_cast<const JobTableModel*>(model());
+    return jobs && jobs->isLocked();
+}
+
 bool customTable::acceptsDrops() const {
     // While a run uses the rows nothing may be added.
-    const auto* jobs = qobject_cast<const JobTableModel*>(model());
-    return !jobs || !jobs->isLocked();
+    return !isLocked();
 }
 
 void customTable::dragEnterEvent(QDragEnterEvent* event) {

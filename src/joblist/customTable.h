@@ -5,14 +5,15 @@
 #include <QTableView>
 
 #include <optional>
+#include <vector>
 
 class LeftDotRenderer;
 class ColourRenderer;
 class JobTableHeader;
 
 // The job table: a tick box in column 0 (the only column the user changes),
-// single row selection, columns in a fixed order that share the view's width,
-// and a drop target for image files and folders.
+// whole rows selected (several with Shift, Ctrl or Ctrl+A), columns in a fixed
+// order that share the view's width, and a drop target for image files and folders.
 class customTable final : public QTableView {
     Q_OBJECT
 public:
@@ -28,7 +29,17 @@ public:
 
     using QTableView::edit;
 
+    // The selected rows, ascending.
+    std::vector<int> selectedRowNumbers() const;
+    // Selects exactly these rows (ascending), in as few ranges as they allow.
+    void selectRowNumbers(const std::vector<int>& rows);
+
 signals:
+    // Delete was pressed over the table while it may change.
+    void removeRequested();
+    // A right click (or the menu key) over a row, at a point on the screen.
+    void rowMenuRequested(int row, const QPoint& globalPos);
+
     // Image files dropped onto the table (a dropped folder's images among
     // them), in the order dropped, in native separators.
     void imagesDropped(const QStringList& paths);
@@ -37,6 +48,7 @@ protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -44,7 +56,9 @@ protected:
 
 private:
     bool acceptsDrops() const;
+    bool isLocked() const;
     void toggleTick(int row);
+    void toggleTicks();
 
     LeftDotRenderer* m_pathRenderer;
     ColourRenderer* m_statusRenderer;

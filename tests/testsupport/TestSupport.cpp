@@ -10,8 +10,9 @@
 
 namespace TestSupport {
 
-std::unique_ptr<CorvaneGUI> makeWindow(const QString& osName,
-                                       const std::function<bool(const QString&)>& exists) {
+std::unique_ptr<CorvaneGUI>
+makeWindow(const QString& osName, const std::function<bool(const QString&)>& exists,
+           const std::function<QStringList(const QString&)>& listFolder) {
     Dialogs::Testing::reset();
     // Runs keep their scripts under the user's cache, and their ledger in
     // the user's data: never the real ones.
@@ -19,7 +20,9 @@ std::unique_ptr<CorvaneGUI> makeWindow(const QString& osName,
     home = std::make_unique<QTemporaryDir>();
     useCacheFolder(home->filePath(QStringLiteral("cache")));
     qputenv("XDG_DATA_HOME", home->filePath(QStringLiteral("data")).toLocal8Bit());
-    return std::make_unique<CorvaneGUI>(CorvaneGUI::Environment{osName, exists});
+    auto window = std::make_unique<CorvaneGUI>(CorvaneGUI::Environment{osName, exists, listFolder});
+    CorvaneGUI::notifier.reset(); // a test never shows anything on the desktop
+    return window;
 }
 
 bool writeImage(const QString& path, int width, int height) {

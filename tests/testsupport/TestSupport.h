@@ -17,11 +17,12 @@ using TestFiles::readAll;
 using TestFiles::writeFile;
 
 // A main window as start-up builds it, with every dialog answered by the
-// test (Dialogs::Testing is reset), no converter installed, and a fresh
-// temporary folder as the user's cache.
+// test (Dialogs::Testing is reset), no converter installed (nor any folder to
+// list), no desktop notifications, and a fresh temporary folder as the user's cache.
 std::unique_ptr<CorvaneGUI> makeWindow(
     const QString& osName = QStringLiteral("Linux"),
-    const std::function<bool(const QString&)>& exists = [](const QString&) { return false; });
+    const std::function<bool(const QString&)>& exists = [](const QString&) { return false; },
+    const std::function<QStringList(const QString&)>& listFolder = {});
 
 // Writes a small picture in the format the file name implies.
 bool writeImage(const QString& path, int width = 8, int height = 6);

@@ -7,11 +7,27 @@
 
 #include <functional>
 
-// Where the converter is installed by the 3D package's releases, oldest first.
+// Where the converter is installed by the 3D package's first releases, oldest first.
 const QStringList& converterCandidates();
 
-// The last candidate that exists, so the newest release wins; "imf_copy" (found
-// through the search path) when none does.
+// What the probe may ask of the machine: whether a file exists, and the
+// entries of a folder (empty when it cannot be listed). Tests give both.
+struct ConverterProbe {
+    std::function<bool(const QString& path)> exists;
+    std::function<QStringList(const QString& folder)> listFolder;
+};
+
+// The converter of the newest release installed, compared as numbers
+// ("2016.5" is newer than "2016", which is newer than "2012"): the known
+// candidates, and every release folder listed in "C:\Program Files\Autodesk"
+// ("Maya<version>"), its "(x86)" twin, "/Applications/Autodesk" ("maya<version>",
+// the converter in Maya.app/Contents/bin) and "/usr/autodesk" ("maya<version>",
+// also with "-x64"). For one release in both Windows program folders,
+// "C:\Program Files" wins. "imf_copy" (found through the search path) when
+// nothing exists.
+QString locateConverter(const ConverterProbe& probe);
+
+// The same without listing folders: only the known candidates.
 QString locateConverter(const std::function<bool(const QString&)>& exists);
 
 // The converter program on Windows; used by the converter browse button.

@@ -4,6 +4,11 @@
 
 RowVerdict rowVerdict(TargetSystem system, const RowOutcome& outcome) {
     RowVerdict verdict;
+    if (outcome.scriptWritten && !outcome.cancelled && outcome.launched && outcome.endedNormally &&
+        outcome.targetChecked)
+        verdict.exits =
+            ExitValues{system == TargetSystem::Mac ? outcome.permissionExit : std::nullopt,
+                       outcome.scriptExit};
     if (!outcome.scriptWritten) {
         verdict.result = RowResult::ScriptNotWritten;
     } else if (outcome.cancelled) {

@@ -2,6 +2,7 @@
 
 #include "conversion/rules/FileStamp.h"
 #include "conversion/rules/TargetSystem.h"
+#include "joblist/rules/JobRow.h"
 
 #include <QByteArray>
 
@@ -45,7 +46,8 @@ struct ExitCodes {
 struct RowVerdict {
     RowResult result = RowResult::Converted;
     std::optional<ExitCodes> failingCodes; // named in the Mac flavour's result text
-    QByteArray report; // a failed row's last output, or its exit values in words
+    QByteArray report;               // a failed row's last output, or its exit values in words
+    std::optional<ExitValues> exits; // when the row's children ran to an end
 
     bool converted() const { return result == RowResult::Converted; }
 };

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // Status values; every reader compares them exactly, letter case included.
 namespace Status {
 inline const QString Unprocessed = QStringLiteral("Unprocessed");
@@ -20,6 +22,14 @@ inline const QStringList& jobColumnTitles() {
                                     QStringLiteral("New Image"), QStringLiteral("Status")};
     return titles;
 }
+
+// What a row's children said when they ended: the Mac flavour's "chmod 755"
+// (none in the Windows flavour) and the script itself.
+struct ExitValues {
+    std::optional<int> permission;
+    int script = 0;
+    bool operator==(const ExitValues&) const = default;
+};
 
 // One image of the job table, in column order.
 struct JobRow {
@@ -38,6 +48,8 @@ struct JobRow {
     // with Skip Up-to-Date Images ticked, or since when it is up to date; and
     // for a failed row the converter's last output, or its exit values.
     QByteArray note;
+    // The exit values of that failure, when its children ran to an end.
+    std::optional<ExitValues> failureExit;
 
     bool operator==(const JobRow&) const = default;
 };

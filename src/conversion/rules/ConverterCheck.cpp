@@ -1,0 +1,50 @@
+#include "conversion/rules/ConverterCheck.h"
+
+#include <QFileInfo>
+#include <QStandardPaths>
+
+ProgramLookup systemProgramLookup() {
+    return [](const QString& name) { return QStandardPaths::findExecutable(name); };
+}
+
+ConverterState checkConverter(const QString& converter, const ProgramLookup& lookup) {
+    if (converter.isEmpty())
+        return ConverterState::Empty;
+    const bool bareName =
+        !converter.contains(QLatin1Char('/')) && !converter.contains(QLatin1Char('\\'));
+    if (bareName)
+        return lookup && !lookup(converter).isEmpty() ? ConverterState::Found
+                                                      : ConverterState::Missing;
+    const QFileInfo file(converter);
+    if (!file.exists())
+        return ConverterState::Missing;
+    if (file.isDir())
+        return ConverterState::Folder;
+    if (!file.isExecutable())
+        return ConverterState::NotExecutable;
+    return ConverterState::Found;
+}
+
+QString converterProblemText(ConverterState state, const QString& shownPath) {
+    const QString choose = QStringLiteral("Choose it with the button beside the imf_copy field.");
+    switch (state) {
+    case ConverterState::Found:
+        break;
+    case ConverterState::Empty:
+        return QStringLiteral("No converter is set. ") + choose;
+    case ConverterState::Missing:
+        return QStringLiteral("The converter \"%1\" was not found. ").arg(shownPath) + choose;
+    case ConverterState::Folder:
+        return QStringLiteral("The converter \"%1\" is a folder, not a program. ").arg(shownPath) +
+               choose;
+    case ConverterState::NotExecutable:
+        return QStringLiteral("The converter \"%1\" is not allowed to run: make it executable, "
+                              "or choose another with the button beside the imf_copy field.")
+            .arg(shownPath);
+    }
+    return {};
+}
+
+QString converterNotHereText(const QString& shownPath) {
+    return QStringLiteral("The converter \"%1\" was not found on this machine.").arg(shownPath);
+}
