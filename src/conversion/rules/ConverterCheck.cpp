@@ -7,12 +7,14 @@ ProgramLookup systemProgramLookup() {
     return [](const QString& name) { return QStandardPaths::findExecutable(name); };
 }
 
+bool isBareProgramName(const QString& converter) {
+    return !converter.contains(QLatin1Char('/')) && !converter.contains(QLatin1Char('\\'));
+}
+
 ConverterState checkConverter(const QString& converter, const ProgramLookup& lookup) {
     if (converter.isEmpty())
         return ConverterState::Empty;
-    const bool bareName =
-        !converter.contains(QLatin1Char('/')) && !converter.contains(QLatin1Char('\\'));
-    if (bareName)
+    if (isBareProgramName(converter))
         return lookup && !lookup(converter).isEmpty() ? ConverterState::Found
                                                       : ConverterState::Missing;
     const QFileInfo file(converter);

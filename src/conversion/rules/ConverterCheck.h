@@ -19,6 +19,10 @@ using ProgramLookup = std::function<QString(const QString& name)>;
 // The search path's lookup of this machine (QStandardPaths::findExecutable).
 ProgramLookup systemProgramLookup();
 
+// Whether the field names a program to look for on the search path (no "/"
+// or "\") rather than a path.
+bool isBareProgramName(const QString& converter);
+
 // Checks the converter field as it is: a bare name (no "/" or "\") through
 // `lookup`, anything else as a path (relative ones from the working folder).
 ConverterState checkConverter(const QString& converter,
