@@ -129,7 +129,10 @@ void listMeasurements(const Settings& s, QTemporaryDir& scratch) {
         row("find clashing targets before Create Script (rows, output directory)", n,
             timeMs(
                 s.runs, [] {},
-                [&] { findTargetClashes(G::model->rows(), G::commandSettings().output); }),
+                [&] {
+                    findTargetClashes(G::model->rows(), G::model->roots(),
+                                      G::commandSettings().output);
+                }),
             "ms");
         const QString exported = scratch.filePath(QStringLiteral("export.sh"));
         const double exportMs = timeMs(

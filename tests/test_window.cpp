@@ -117,8 +117,11 @@ void TestWindow::menus() {
     QCOMPARE(actionTexts(G::menuBar), QStringList({"&File", "&Edit", "&Help"}));
     QCOMPARE(actionTexts(G::menuFile), QStringList{"E&xit"});
     QCOMPARE(actionTexts(G::menuEdit),
-             QStringList({"Theme", "System", "Conversions at Once", "Skip Up-to-Date Images"}));
+             QStringList({"Theme", "System", "Conversions at Once", "Skip Up-to-Date Images",
+                          "Include Subfolders"}));
     QVERIFY(G::itemSkipUpToDate->isCheckable() && !G::itemSkipUpToDate->isChecked());
+    QVERIFY(G::itemIncludeSubfolders->isCheckable() && !G::itemIncludeSubfolders->isChecked());
+    QVERIFY(!G::includeSubfolders);
     QVERIFY(G::itemSkipUpToDate->toolTip().contains("changed flags are not noticed"));
     QCOMPARE(actionTexts(G::menuTheme), QStringList({"&Quillmere", "System &Default"}));
     QCOMPARE(actionTexts(G::menuSystem), QStringList({"Windows", "Mac"}));

@@ -5,6 +5,7 @@
 #include "conversion/rules/ConverterLocation.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/customTable.h"
+#include "joblist/scan/ImageScan.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -65,7 +66,8 @@ CorvaneGUI::CorvaneGUI(const Environment& environment) {
 }
 
 CorvaneGUI::~CorvaneGUI() {
-    delete activeRun.data(); // a run never outlives its window, nor do its converters
+    delete activeRun.data();  // a run never outlives its window, nor do its converters
+    delete activeScan.data(); // nor does a scan's worker thread
     clearClass();
 }
 
@@ -82,6 +84,7 @@ void CorvaneGUI::buildMenus() {
     menuEdit->addMenu(menuConversions);
     buildConversionsMenu();
     menuEdit->addAction(itemSkipUpToDate);
+    menuEdit->addAction(itemIncludeSubfolders);
     menuEdit->setToolTipsVisible(true);
     menuBar->addMenu(menuEdit);
 
@@ -97,7 +100,7 @@ void CorvaneGUI::buildMenus() {
         menu->setParent(this, menu->windowFlags());
     for (QAction* item :
          {itemExit, itemLookThemed, itemLookSystem, itemSystemWindows, itemSystemMac,
-          itemSkipUpToDate, itemAbout, itemUpdate, itemDonate, itemForums})
+          itemSkipUpToDate, itemIncludeSubfolders, itemAbout, itemUpdate, itemDonate, itemForums})
         item->setParent(this);
 }
 

@@ -58,6 +58,7 @@ void CorvaneGUI::setUpClass() {
     system = TargetSystem::Windows;
     quitAfterRun = false;
     skipUpToDate = false;
+    includeSubfolders = false;
 
     menuBar = new QMenuBar;
     menuFile = new QMenu(QStringLiteral("&File"));
@@ -78,6 +79,11 @@ void CorvaneGUI::setUpClass() {
     itemSkipUpToDate->setToolTip(
         QStringLiteral("Leave out images whose .map file is newer than the image.\n"
                        "Only file times are compared: changed flags are not noticed."));
+    itemIncludeSubfolders = new QAction(QStringLiteral("Include Subfolders"));
+    itemIncludeSubfolders->setCheckable(true);
+    itemIncludeSubfolders->setToolTip(
+        QStringLiteral("Add Directory and dropped folders also take the images of every\n"
+                       "folder below, and the output directory mirrors their folders."));
     itemAbout = new QAction(QStringLiteral("&About"));
     itemUpdate = new QAction(QStringLiteral("&Update"));
     itemDonate = new QAction(QStringLiteral("&Donate"));

@@ -46,12 +46,14 @@ void CorvaneGUI::attachListeners() {
     onTrigger<ListenerEditSystem1>(itemSystemMac, this);
     connect(itemSkipUpToDate, &QAction::toggled, this,
             [] { ListenerSkipUpToDate{}.itemStateChanged(); });
+    connect(itemIncludeSubfolders, &QAction::toggled, this,
+            [] { ListenerIncludeSubfolders{}.itemStateChanged(); });
     onTrigger<ListenerHelpAbout>(itemAbout, this);
     onTrigger<ListenerHelpWebsite>(itemUpdate, this);
     onTrigger<ListenerHelpDonate>(itemDonate, this);
     onTrigger<ListenerHelpForum>(itemForums, this);
-    connect(table, &customTable::imagesDropped, this,
-            [](const QStringList& paths) { addImageRows(paths); });
+    connect(table, &customTable::pathsDropped, this,
+            [](const QStringList& paths) { scanAndAdd(paths); });
     // The converter's browse button opens a file chooser for the converter.
     onClick<ListenerImfCopyBrowse>(buttonImfCopyBrowse, this);
 }

@@ -9,6 +9,7 @@
 #include "conversion/rules/TickedJobs.h"
 #include "conversion/rules/UpToDate.h"
 #include "joblist/JobTableModel.h"
+#include "joblist/scan/ImageScan.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -40,11 +41,12 @@ std::vector<QString> targetsOf(const TickedJobs& ticked) {
 
 CommandSettings CorvaneGUI::commandSettings() {
     return {fieldImfCopy->text(), flagOptions(),
-            OutputChoice{checkSameDirectory->isChecked(), fieldDirectory->text()}, system};
+            OutputChoice{checkSameDirectory->isChecked(), fieldDirectory->text()}, system,
+            model->roots()};
 }
 
 void CorvaneGUI::processImages() {
-    if (activeRun)
+    if (activeRun || activeScan) // a scan's rows are not in the table yet
         return;
     const CommandSettings settings = commandSettings();
     std::optional<TickedJobs> ticked = tickedJobs(model->rows(), ConverterLines(settings));

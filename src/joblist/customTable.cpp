@@ -127,7 +127,7 @@ void customTable::resizeEvent(QResizeEvent* event) {
 bool customTable::acceptsDrops() const {
     // While a run uses the rows nothing may be added.
     const auto* jobs = qobject_cast<const JobTableModel*>(model());
-    return !jobs || !jobs->isLocked();
+    return !m_dropsLocked && (!jobs || !jobs->isLocked());
 }
 
 void customTable::dragEnterEvent(QDragEnterEvent* event) {
@@ -147,5 +147,5 @@ void customTable::dropEvent(QDropEvent* event) {
         return;
     }
     if (answerDrag(event, safeDropAction(*event)))
-        emit imagesDropped(imagesFromDrop(event->mimeData()->urls()));
+        emit pathsDropped(localPathsOf(event->mimeData()->urls()));
 }

@@ -28,10 +28,13 @@ public:
 
     using QTableView::edit;
 
+    // While something is being added, nothing more may be dropped.
+    void setDropsLocked(bool locked) { m_dropsLocked = locked; }
+
 signals:
-    // Image files dropped onto the table (a dropped folder's images among
-    // them), in the order dropped, in native separators.
-    void imagesDropped(const QStringList& paths);
+    // The local files and folders dropped onto the table, in the order
+    // dropped, in native separators; what they hold is looked up elsewhere.
+    void pathsDropped(const QStringList& paths);
 
 protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
@@ -51,4 +54,5 @@ private:
     JobTableHeader* m_header;
     QPersistentModelIndex m_pressedTick;
     std::optional<Qt::DropAction> m_dragAction; // how the drag under way is taken, if at all
+    bool m_dropsLocked = false;
 };

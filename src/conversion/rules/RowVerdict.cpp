@@ -2,7 +2,9 @@
 
 RowVerdict rowVerdict(TargetSystem system, const RowOutcome& outcome) {
     RowVerdict verdict;
-    if (!outcome.scriptWritten) {
+    if (!outcome.folderNotMade.isEmpty()) {
+        verdict.result = RowResult::FolderNotMade;
+    } else if (!outcome.scriptWritten) {
         verdict.result = RowResult::ScriptNotWritten;
     } else if (outcome.cancelled) {
         verdict.result = RowResult::Cancelled;

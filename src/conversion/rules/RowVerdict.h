@@ -3,6 +3,7 @@
 #include "conversion/rules/TargetSystem.h"
 
 #include <QByteArray>
+#include <QString>
 
 #include <optional>
 
@@ -16,6 +17,10 @@ struct RowOutcome {
     int scriptExit = 0;
     bool targetChecked = true; // false for the run without ticked rows
     bool targetWritten = false;
+    // The target's mirrored folder that could not be made, and the system's
+    // error number saying why; the row did not run.
+    QString folderNotMade;
+    int folderError = 0;
 };
 
 // How a row ended.
@@ -24,6 +29,7 @@ enum class RowResult {
     ProcessingFailed, // the exit values say failure, or the target was not written
     NotRun,           // a child could not be started, or did not end normally
     ScriptNotWritten, // the row's script could not be written
+    FolderNotMade,    // the folder its target goes in could not be made
     Cancelled,        // ended by Cancel
 };
 
@@ -43,7 +49,7 @@ struct RowVerdict {
     bool converted() const { return result == RowResult::Converted; }
 };
 
-// A row's result from its outcome: a script that could not be written, Cancel
-// and a child that could not run come first; then the exit values; exit values
-// that say success still fail a row whose target was not really written.
+// A row's result from its outcome: a folder that could not be made, a script
+// that could not be written, Cancel and a child that could not run come first; then the exit
+// values; exit values that say success still fail a row whose target was not really written.
 RowVerdict rowVerdict(TargetSystem system, const RowOutcome& outcome);

@@ -2,11 +2,15 @@
 
 #include "conversion/run/ScriptFile.h"
 #include "conversion/run/StreamGobbler.h"
+#include "joblist/rules/TargetPaths.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTextStream>
+
+#include <filesystem>
+#include <system_error>
 
 namespace {
 // When a target was last written, or nothing when it does not exist.
@@ -24,6 +28,14 @@ bool writtenDuringRun(const QString& path, const std::optional<QDateTime>& befor
     if (!info.isFile() || info.size() == 0)
         return false;
     return !before || info.lastModified() != *before;
+}
+
+// Makes the folder a mirrored target goes in, and the ones above it; the
+// system's error number when it cannot, 0 when it is there.
+int makeTargetFolder(const QString& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
+    return error.value();
 }
 
 constexpr int StopPollMs = 25;
@@ -51,6 +63,15 @@ RowConversion::~RowConversion() {
 }
 
 void RowConversion::start() {
+    if (m_job.makeFolder) {
+        const QString folder = m_job.target.left(lastSeparator(m_job.target));
+        if (const int error = makeTargetFolder(folder)) {
+            m_outcome.folderNotMade = folder;
+            m_outcome.folderError = error;
+            finish();
+            return;
+        }
+    }
     if (!writeRunScript(m_scriptPath, rowScriptBytes(m_system, m_job.command))) {
         m_outcome.scriptWritten = false;
         finish();
