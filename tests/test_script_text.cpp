@@ -88,22 +88,23 @@ void TestScriptText::exportMakesEachMirroredFolderOnce() {
         return lines;
     };
     // A folder is made before its first line only, however its rows are
-    // spread; an unticked row's folder is never made, nor is the directory
-    // itself for a row directly in the root.
+    // spread (the directory itself for a row directly in the root); an
+    // unticked row's folder is never made.
     const QByteArrayList bash =
         exported(TargetSystem::Mac, "/out", "/lib",
                  {"/lib/top.png", "/lib/body/a.png", "/lib/body/b.png", "/lib/unticked/c.png",
                   "/lib/head/eyes/d.png", "/lib/body/e.png", "/lib/50% $x `y` \"q\"/f.png"});
-    QCOMPARE(bash, QByteArrayList({"#!/bin/bash", R"(imf_copy -p  "/lib/top.png" "/out/top.map")",
-                                   R"(mkdir -p "/out/body")",
-                                   R"(imf_copy -p  "/lib/body/a.png" "/out/body/a.map")",
-                                   R"(imf_copy -p  "/lib/body/b.png" "/out/body/b.map")",
-                                   R"(mkdir -p "/out/head/eyes")",
-                                   R"(imf_copy -p  "/lib/head/eyes/d.png" "/out/head/eyes/d.map")",
-                                   R"(imf_copy -p  "/lib/body/e.png" "/out/body/e.map")",
-                                   R"(mkdir -p "/out/50% \$x \`y\` \"q\"")",
-                                   R"(imf_copy -p  "/lib/50% \$x \`y\` \"q\"/f.png" )"
-                                   R"("/out/50% \$x \`y\` \"q\"/f.map")"}));
+    QCOMPARE(
+        bash,
+        QByteArrayList(
+            {"#!/bin/bash", R"(mkdir -p "/out")", R"(imf_copy -p  "/lib/top.png" "/out/top.map")",
+             R"(mkdir -p "/out/body")", R"(imf_copy -p  "/lib/body/a.png" "/out/body/a.map")",
+             R"(imf_copy -p  "/lib/body/b.png" "/out/body/b.map")", R"(mkdir -p "/out/head/eyes")",
+             R"(imf_copy -p  "/lib/head/eyes/d.png" "/out/head/eyes/d.map")",
+             R"(imf_copy -p  "/lib/body/e.png" "/out/body/e.map")",
+             R"(mkdir -p "/out/50% \$x \`y\` \"q\"")",
+             R"(imf_copy -p  "/lib/50% \$x \`y\` \"q\"/f.png" )"
+             R"("/out/50% \$x \`y\` \"q\"/f.map")"}));
 
     const QByteArrayList batch =
         exported(TargetSystem::Windows, R"(D:\out)", R"(C:\lib)",
@@ -117,10 +118,12 @@ void TestScriptText::exportMakesEachMirroredFolderOnce() {
                         R"("D:\out\100%% & (b) ^!\c.map")"}));
     QCOMPARE(batch.size(), 5 + 4 + 3);
 
-    // Beside the sources nothing is made.
+    // Beside the sources nothing is made, nor for rows added one by one.
     QCOMPARE(
         exported(TargetSystem::Mac, QString(), "/lib", {"/lib/body/a.png"}),
         QByteArrayList({"#!/bin/bash", R"(imf_copy -p  "/lib/body/a.png" "/lib/body/a.map")"}));
+    QCOMPARE(exported(TargetSystem::Mac, "/out", "", {"/lib/body/a.png"}),
+             QByteArrayList({"#!/bin/bash", R"(imf_copy -p  "/lib/body/a.png" "/out/a.map")"}));
 }
 
 void TestScriptText::scriptFileNames_data() {

@@ -134,11 +134,15 @@ void TestTargetPaths::mirroredTargets_data() {
     row("a root with its separator", "/lib/x/a.png", "/lib/", "/out", "/out/x/a.map", "/out/x");
     row("names with dots", "/lib/v1.2/set.old/wood.final.png", "/lib", "/out",
         "/out/v1.2/set.old/wood.final.map", "/out/v1.2/set.old");
-    row("directly in its root: as without roots", "/lib/a.png", "/lib", "/out", "/out/a.map", "");
+    // The target of a row directly in its root is the one it always was; its
+    // folder is made all the same, as for the rest of its tree.
+    row("directly in its root", "/lib/a.png", "/lib", "/out", "/out/a.map", "/out");
     row("a folder that only starts like the root", "/library/x/a.png", "/lib", "/out", "/out/a.map",
-        "");
-    row("not under its root at all", "/elsewhere/x/a.png", "/lib", "/out", "/out/a.map", "");
+        "/out");
+    row("not under its root at all", "/elsewhere/x/a.png", "/lib", "/out", "/out/a.map", "/out");
+    // Added one by one: as it always was, nothing made.
     row("the image's own folder", "/lib/x/a.png", "", "/out", "/out/a.map", "");
+    row("directly in its root, no directory", "/lib/a.png", "/lib", "", "/a.map", "");
     row("trailing separator of the directory kept doubled", R"(C:\lib\body\a.png)", R"(C:\lib)",
         R"(D:\out\)", R"(D:\out\\body\a.map)", R"(D:\out\\body)");
     row("empty directory", "/lib/body/a.png", "/lib", "", "/body/a.map", "/body");

@@ -87,13 +87,11 @@ public:
         out += QStringView(u"\"");
     }
 
-    // Appends the line that makes a target's mirrored folder (and the ones
-    // above it) when it is missing, quoted as the converter lines are: bash
-    // `mkdir -p "F"`, batch `if not exist "F\" mkdir "F"`. Nothing for a
-    // target without mirrored folders.
+    // Appends the line that makes the folder of a mirrored target (and the
+    // ones above it) when it is missing, quoted as the converter lines are:
+    // bash `mkdir -p "F"`, batch `if not exist "F\" mkdir "F"`, F being
+    // LineTarget::folderToMake().
     template <typename Sink> void appendMakeFolder(Sink& out, const LineTarget& target) const {
-        if (target.folders.isEmpty())
-            return;
         if (m_settings.system == TargetSystem::Mac) {
             out += QStringView(u"mkdir -p \"");
             appendFolder(out, target);

@@ -5,6 +5,8 @@
 
 #include <QSet>
 
+#include <optional>
+
 bool writeExportScript(QIODevice& device, const std::vector<JobRow>& rows,
                        const CommandSettings& settings, const QString& version) {
     constexpr qsizetype chunk = 256 * 1024;
@@ -21,21 +23,22 @@ bool writeExportScript(QIODevice& device, const std::vector<JobRow>& rows,
         chunk + 4096);
     for (const QString& line : header)
         buffer.addLine(line);
-    // Each mirrored folder is made once, before the first line that writes
-    // into it. Rows of one folder mostly follow each other: the last one is
-    // compared first.
+    // Each folder of the mirrored tree is made once, before the first line
+    // that writes into it. Every target shares the directory, so the mirrored
+    // folders tell them apart (empty: the directory itself); rows of one
+    // folder mostly follow each other, so the last one is compared first.
     QSet<QStringView> madeFolders;
-    QStringView lastFolder;
+    std::optional<QStringView> lastFolder;
     for (const JobRow& row : rows) {
         if (!row.process)
             continue;
         const std::optional<LineTarget> target = lines.target(row);
         if (!target)
             return false;
-        if (!target->folders.isEmpty() && target->folders != lastFolder) {
+        if (target->makesFolder() && target->folders != lastFolder) {
             lastFolder = target->folders;
-            if (!madeFolders.contains(lastFolder)) {
-                madeFolders.insert(lastFolder);
+            if (!madeFolders.contains(target->folders)) {
+                madeFolders.insert(target->folders);
                 lines.appendMakeFolder(buffer, *target);
                 buffer.endLine();
             }

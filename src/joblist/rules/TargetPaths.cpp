@@ -99,7 +99,7 @@ QString LineTarget::joined() const {
 }
 
 QString LineTarget::folderToMake() const {
-    if (folders.isEmpty())
+    if (!makesFolder())
         return {};
     QString path;
     path.reserve(directory.size() + folders.size());
@@ -114,8 +114,9 @@ std::optional<LineTarget> lineTarget(const JobRow& row, const ImageRoots& roots,
     const qsizetype separator = lastSeparator(row.newImage);
     if (separator < 0)
         return std::nullopt;
-    return LineTarget{output.directory, mirroredFolders(row.image, roots.at(row.root)),
-                      QStringView(row.newImage).sliced(separator)};
+    const QString& root = roots.at(row.root);
+    return LineTarget{output.directory, mirroredFolders(row.image, root),
+                      QStringView(row.newImage).sliced(separator), !root.isEmpty()};
 }
 
 std::optional<QString> commandTargetPath(const JobRow& row, const ImageRoots& roots,

@@ -57,9 +57,17 @@ struct LineTarget {
     QStringView directory;
     QStringView folders;
     QStringView rest;
+    // Whether the target lies in a mirrored tree: the row was added with the
+    // folder tree it came from, and goes into the output directory.
+    bool mirrored = false;
+
     QString joined() const;
-    // The folder the file goes in when it needs one made: the directory and
-    // the mirrored folders; empty when nothing is mirrored.
+    // Whether a folder is made before the file is written: for a mirrored
+    // target, never for rows added one by one, whose output directory is the
+    // user's to provide.
+    bool makesFolder() const { return mirrored && (!directory.isEmpty() || !folders.isEmpty()); }
+    // That folder: the directory and the mirrored folders (the directory
+    // alone for an image directly in its root); empty when none is made.
     QString folderToMake() const;
 };
 
