@@ -17,8 +17,8 @@ struct RowOutcome {
     int scriptExit = 0;
     bool targetChecked = true; // false for the run without ticked rows
     bool targetWritten = false;
-    // The target's mirrored folder that could not be made, and the system's
-    // error number saying why; the row did not run.
+    // The folder of a mirrored target that could not be made, and the
+    // system's error number saying why; the row did not run.
     QString folderNotMade;
     int folderError = 0;
 };
@@ -50,6 +50,7 @@ struct RowVerdict {
 };
 
 // A row's result from its outcome: a folder that could not be made, a script
-// that could not be written, Cancel and a child that could not run come first; then the exit
-// values; exit values that say success still fail a row whose target was not really written.
+// that could not be written, Cancel and a child that could not run come first;
+// then the exit values; exit values that say success still fail a row whose
+// target was not really written.
 RowVerdict rowVerdict(TargetSystem system, const RowOutcome& outcome);
