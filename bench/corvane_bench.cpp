@@ -11,18 +11,22 @@
 #include "joblist/JobSummaryLine.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/customTable.h"
+#include "joblist/scan/ImageScan.h"
 #include "theme/Look.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -37,7 +41,13 @@ struct Settings {
     std::vector<int> sizes{1000, 10000, 100000};
     int directoryFiles = 20000;
     int startupRuns = 15;
+    int libraryFolders = 2000;
+    int imagesPerFolder = 50;
 };
+
+// The folder the bench's paths share below their projects: rows added from
+// it mirror four or five folders each into the output directory.
+const QString benchRoot = QStringLiteral("/home/artist/projects");
 
 QTextStream out(stdout);
 
@@ -66,9 +76,39 @@ void row(const QString& what, int n, double value, const QString& unit) {
         << QString::number(value, 'f', value < 10 ? 2 : 1) << ' ' << unit << " |" << Qt::endl;
 }
 
-void fill(int rows) {
+void fill(int rows, const QString& root = {}) {
     CorvaneGUI::model->clear();
-    CorvaneGUI::addImageRows(benchPaths(rows));
+    CorvaneGUI::addImageRows(benchPaths(rows), root);
+}
+
+// Median time of one keystroke in the output directory field: every target
+// rewritten, one notification, the repaint.
+double keystrokeMs(const Settings& s) {
+    using G = CorvaneGUI;
+    G::checkSameDirectory->setChecked(false);
+    G::fieldDirectory->setText(QStringLiteral("/srv/maps"));
+    QCoreApplication::processEvents();
+    bool typed = false;
+    return timeMs(
+        s.runs, [] {},
+        [&] {
+            if (typed)
+                G::fieldDirectory->backspace();
+            else
+                G::fieldDirectory->insert(QStringLiteral("x"));
+            typed = !typed;
+            QCoreApplication::processEvents();
+        });
+}
+
+// Runs the event loop until the scan under way has added its rows.
+void waitForScan() {
+    if (!CorvaneGUI::activeScan)
+        return;
+    QEventLoop done;
+    QObject::connect(CorvaneGUI::activeScan.data(), &ImageScan::finished, &done, &QEventLoop::quit,
+                     Qt::QueuedConnection);
+    done.exec();
 }
 
 void listMeasurements(const Settings& s, QTemporaryDir& scratch) {
@@ -89,23 +129,31 @@ void listMeasurements(const Settings& s, QTemporaryDir& scratch) {
                 }),
             "ms");
 
-        fill(n);
-        G::checkSameDirectory->setChecked(false);
-        G::fieldDirectory->setText(QStringLiteral("/srv/maps"));
-        QCoreApplication::processEvents();
-        bool typed = false;
-        row("one keystroke in the output directory", n,
-            timeMs(
-                s.runs, [] {},
-                [&] {
-                    if (typed)
-                        G::fieldDirectory->backspace();
-                    else
-                        G::fieldDirectory->insert(QStringLiteral("x"));
-                    typed = !typed;
-                    QCoreApplication::processEvents();
-                }),
-            "ms");
+        // The same rows added one by one (nothing mirrored) and as a
+        // library, whose targets mirror its folders; interleaved, so both
+        // see the same machine.
+        std::vector<double> flat;
+        std::vector<double> mirrored;
+        std::vector<double> flatRule;
+        std::vector<double> mirroredRule;
+        const auto recomputeMs = [&] {
+            return timeMs(
+                s.runs, [] {}, [] { G::recomputeTargets(); });
+        };
+        for (int round = 0; round < 5; ++round) {
+            fill(n, benchRoot);
+            mirrored.push_back(keystrokeMs(s));
+            mirroredRule.push_back(recomputeMs());
+            fill(n); // the rows below are measured as they always were
+            flat.push_back(keystrokeMs(s));
+            flatRule.push_back(recomputeMs());
+        }
+        row("one keystroke in the output directory", n, median(flat), "ms");
+        row("one keystroke in the output directory, mirrored targets", n, median(mirrored), "ms");
+        row("recompute all targets alone", n, median(flatRule), "ms");
+        row("recompute all targets alone, mirrored", n, median(mirroredRule), "ms");
+        row("mirrored / as before, recompute alone", n,
+            median(mirroredRule) / std::max(median(flatRule), 1e-6), "x");
 
         const ConverterLines lines(G::commandSettings());
         std::optional<TickedJobs> jobs;
@@ -130,7 +178,10 @@ void listMeasurements(const Settings& s, QTemporaryDir& scratch) {
         row("find clashing targets before Create Script (rows, output directory)", n,
             timeMs(
                 s.runs, [] {},
-                [&] { findTargetClashes(G::model->rows(), G::commandSettings().output); }),
+                [&] {
+                    findTargetClashes(G::model->rows(), G::model->roots(),
+                                      G::commandSettings().output);
+                }),
             "ms");
         const QString exported = scratch.filePath(QStringLiteral("export.sh"));
         const double exportMs = timeMs(
@@ -212,9 +263,70 @@ void listMeasurements(const Settings& s, QTemporaryDir& scratch) {
             },
             [] {
                 G::ListenerAddDirectory{}.actionPerformed();
-                QCoreApplication::processEvents();
+                waitForScan();
             }),
         "ms");
+}
+
+// A texture library of `folders` folders, two levels deep, `perFolder` images
+// each (and a text file now and then), scanned and added through the real
+// window as "Add Directory" with Include Subfolders does it.
+void libraryMeasurements(const Settings& s, QTemporaryDir& scratch) {
+    using G = CorvaneGUI;
+    CorvaneGUI window;
+    window.resize(900, 700);
+    window.show();
+    QCoreApplication::processEvents();
+    const QString library = scratch.filePath(QStringLiteral("library"));
+    for (int f = 0; f < s.libraryFolders; ++f) {
+        const QString folder = QStringLiteral("%1/project_%2/asset_%3")
+                                   .arg(library)
+                                   .arg(f / 50, 2, 10, QLatin1Char('0'))
+                                   .arg(f % 50, 2, 10, QLatin1Char('0'));
+        QDir().mkpath(folder);
+        for (int i = 0; i < s.imagesPerFolder; ++i)
+            QFile(QStringLiteral("%1/texture_%2.png").arg(folder).arg(i))
+                .open(QIODevice::WriteOnly);
+        QFile(folder + QStringLiteral("/notes.txt")).open(QIODevice::WriteOnly);
+    }
+    G::itemIncludeSubfolders->setChecked(true);
+    const int images = s.libraryFolders * s.imagesPerFolder;
+
+    // The event loop's longest pause while the scan runs, seen by a timer
+    // that asks to run every 5 ms: how long a click or a repaint would wait.
+    double longestPause = 0;
+    const auto scanOnce = [&] {
+        QElapsedTimer sinceTick;
+        QTimer ticker;
+        ticker.setInterval(5);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            longestPause = std::max(longestPause, sinceTick.nsecsElapsed() / 1e6);
+            sinceTick.restart();
+        });
+        Dialogs::Testing::queueFiles(Dialogs::FileAnswer{{library}, -1});
+        G::ListenerAddDirectory{}.actionPerformed();
+        sinceTick.start();
+        ticker.start();
+        waitForScan();
+    };
+    G::model->clear();
+    scanOnce(); // the first walk fills the file system's caches: warm from here on
+    std::vector<double> pauses;
+    row("scan and add a library (Include Subfolders), warm", images,
+        timeMs(
+            s.runs,
+            [&] {
+                G::model->clear();
+                longestPause = 0;
+            },
+            [&] {
+                scanOnce();
+                pauses.push_back(longestPause);
+            }),
+        "ms");
+    row("longest pause of the event loop during that scan", images, median(pauses), "ms");
+    row("rows added", images, G::model->rowCount(), "");
+    row("folders of that library", 0, s.libraryFolders, "");
 }
 
 struct ProbeResult {
@@ -257,11 +369,18 @@ void startupMeasurements(const Settings& s) {
         probe(QStringLiteral(MINIMAL_PROBE), {}, QStringLiteral("offscreen")).residentMb, "MB");
     row("resident memory, Corvane", 0,
         probe(QStringLiteral(CORVANE_PROBE), {}, QStringLiteral("offscreen")).residentMb, "MB");
-    for (int n : s.sizes)
-        row("resident memory, Corvane", n,
+    for (int n : s.sizes) {
+        const double flat =
             probe(QStringLiteral(CORVANE_PROBE), {QString::number(n)}, QStringLiteral("offscreen"))
-                .residentMb,
-            "MB");
+                .residentMb;
+        const double library = probe(QStringLiteral(CORVANE_PROBE), {QString::number(n), benchRoot},
+                                     QStringLiteral("offscreen"))
+                                   .residentMb;
+        row("resident memory, Corvane", n, flat, "MB");
+        row("resident memory, Corvane, rows added as a library", n, library, "MB");
+        row("library / as before, per row", n, (library - flat) * 1024 * 1024 / n, "bytes");
+    }
+    row("sizeof(JobRow)", 0, sizeof(JobRow), "bytes");
 }
 } // namespace
 
@@ -274,6 +393,8 @@ int main(int argc, char* argv[]) {
         s.sizes = {100, 1000};
         s.directoryFiles = 300;
         s.startupRuns = 1;
+        s.libraryFolders = 20;
+        s.imagesPerFolder = 5;
     }
     Dialogs::Testing::enable(); // the export and "Add Directory" are answered here
     Look::rememberSystemLook();
@@ -284,6 +405,7 @@ int main(int argc, char* argv[]) {
 
     out << "| measurement | N | median |" << Qt::endl << "|---|---|---|" << Qt::endl;
     listMeasurements(s, scratch);
+    libraryMeasurements(s, scratch);
     startupMeasurements(s);
     return 0;
 }

@@ -15,8 +15,10 @@ int main(int argc, char* argv[]) {
     CorvaneGUI window;
     showMainWindow(window);
     startAttribCommand();
+    // A row count, and the folder the rows were added from (as a library), if any.
     const int rows = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 0;
+    const QString root = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     if (rows > 0)
-        CorvaneGUI::addImageRows(benchPaths(rows));
+        CorvaneGUI::addImageRows(benchPaths(rows), root);
     return reportWhenShown(window);
 }

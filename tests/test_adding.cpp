@@ -120,6 +120,7 @@ void TestAdding::addDirectoryTakesImageFilesOnly() {
     auto window = TestSupport::makeWindow();
     T::queueFiles(Dialogs::FileAnswer{{native(dir.path())}, -1});
     QTest::mouseClick(G::buttonAddDirectory, Qt::LeftButton);
+    QVERIFY(TestSupport::finishScan());
     const Dialogs::FileRequest& request = T::fileRequests().front();
     QCOMPARE(request.title, "Select Directory of Images");
     QCOMPARE(request.mode, Dialogs::FileMode::Directory);
@@ -135,7 +136,9 @@ void TestAdding::unreadableDirectoryAddsNothing() {
     auto window = TestSupport::makeWindow();
     T::queueFiles(Dialogs::FileAnswer{{"/no/such/folder/anywhere"}, -1});
     G::ListenerAddDirectory{}.actionPerformed();
+    QVERIFY(TestSupport::finishScan());
     QCOMPARE(G::model->rowCount(), 0);
+    QVERIFY(T::messages().empty()); // as it always was without subfolders: nothing to tell
 }
 
 void TestAdding::outputDirectoryRewritesTargets() {

@@ -60,8 +60,13 @@ private slots:
     void cleanupTestCase();
     void exportedBatchFileConvertsEveryRow_data();
     void exportedBatchFileConvertsEveryRow();
+    void exportedBatchFileMirrorsTheTree_data();
+    void exportedBatchFileMirrorsTheTree();
 
 private:
+    // Runs an exported batch file under wine's cmd with the stand-in logging
+    // what it receives; the lines it logged.
+    QStringList runExported(const QString& script, const QString& locale);
     QProcessEnvironment wineEnvironment(const QString& locale) const;
     bool runWine(const QStringList& arguments, const QProcessEnvironment& env, int timeoutMs,
                  QByteArray& output);
@@ -211,6 +216,70 @@ void TestBatchWine::exportedBatchFileConvertsEveryRow() {
     QCOMPARE(received, expected);
     for (const JobRow& row : rows)
         QVERIFY2(QFileInfo(unixPath(row.newImage)).size() > 0, qPrintable(row.newImage));
+}
+
+QStringList TestBatchWine::runExported(const QString& script, const QString& locale) {
+    const QString log = QFileInfo(script).absolutePath() + "/arguments.log";
+    QProcessEnvironment env = wineEnvironment(locale);
+    env.insert("CORVANE_WIN_IMF_COPY_LOG", windowsPath(log));
+    QByteArray output;
+    // A first start builds the prefix: tens of seconds on a slow machine.
+    const bool ran = runWine({"cmd", "/c", windowsPath(script)}, env, 240000, output);
+    stopWineServer();
+    if (!ran)
+        qWarning() << output;
+    return QString::fromUtf8(TestSupport::readAll(log)).split('\n', Qt::SkipEmptyParts);
+}
+
+void TestBatchWine::exportedBatchFileMirrorsTheTree_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("folders");
+    QTest::newRow("code page 850")
+        << germanLocale
+        << QStringList{"plain", "ünï cødé", "50% & (b) ^!", "with space\\deeper still"};
+    QTest::newRow("outside 850: UTF-8")
+        << utf8Locale << QStringList{"Ελληνικά", "日本語 テクスチャ\\深い", "ünï cødé"};
+}
+
+void TestBatchWine::exportedBatchFileMirrorsTheTree() {
+    QFETCH(QString, locale);
+    QFETCH(QStringList, folders);
+    // A library tree in the job list; its output tree does not exist yet.
+    const QString top = m_dir.filePath("tree-" + locale);
+    const QString root = windowsPath(top + "/library");
+    CommandSettings settings;
+    settings.converterPath = windowsPath(m_converter);
+    settings.system = TargetSystem::Windows;
+    settings.output = {false, windowsPath(top + "/out ü")};
+    const quint32 index = settings.roots.add(root);
+    std::vector<JobRow> rows;
+    QStringList expected;
+    for (const QString& folder : QStringList{QString()} + folders) {
+        const QString source = root + (folder.isEmpty() ? "" : "\\" + folder) + "\\diffuse.png";
+        rows.push_back({true, source, *sameDirectoryTarget(source), Status::Unprocessed, index});
+        expected << *commandTargetPath(rows.back(), settings.roots, settings.output);
+    }
+    // A second row into a folder already made.
+    const QString again = root + "\\" + folders.first() + "\\normal.png";
+    rows.push_back({true, again, *sameDirectoryTarget(again), Status::Unprocessed, index});
+    expected << *commandTargetPath(rows.back(), settings.roots, settings.output);
+
+    QVERIFY(QDir().mkpath(top));
+    const QString script = top + "/convert.bat";
+    QCOMPARE(writeFileAtomically(
+                 script,
+                 [&](QIODevice& file) { return writeExportScript(file, rows, settings, "1.0"); }),
+             QString());
+    const QByteArray bytes = TestSupport::readAll(script);
+    QCOMPARE(bytes.count("mkdir"), folders.size() + 1);
+    QCOMPARE(bytes.startsWith("@chcp 65001 >nul"), locale == utf8Locale);
+
+    const QStringList received = runExported(script, locale);
+    QCOMPARE(received.size(), rows.size());
+    for (int i = 0; i < received.size(); ++i)
+        QCOMPARE(received[i].section('\t', 2), expected[i]);
+    for (const QString& target : expected)
+        QVERIFY2(QFileInfo(unixPath(target)).size() > 0, qPrintable(target));
 }
 
 QTEST_GUILESS_MAIN(TestBatchWine)

@@ -230,6 +230,7 @@ private slots:
         });
         G::buttonAddDirectory->click();
         QVERIFY(driver.ran());
+        QVERIFY(TestSupport::finishScan());
         QStringList added = column(1);
         added.sort();
         QCOMPARE(added,

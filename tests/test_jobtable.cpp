@@ -68,18 +68,24 @@ void TestJobTable::modelPassesTheModelTester() {
     model.appendRows({row("/b.png"), row("/c.png"), row("/b.png")});
     QCOMPARE(model.rowCount(), 4);
     QCOMPARE(model.index(3, 1).data().toString(), "/b.png"); // duplicates stay separate rows
-    model.rewriteNewImages([](const QString& image, QString& target) {
-        target = image + ".new";
+    // Each row is rewritten knowing the folder it was added from.
+    const quint32 library = model.addRoot("/lib");
+    model.appendRow(JobRow{true, "/lib/x/d.png", "/lib/x/d.map", Status::Unprocessed, library});
+    model.rewriteNewImages([](const QString& image, QStringView root, QString& target) {
+        target = image + ".new" + root.toString();
         return true;
     });
+    QCOMPARE(model.row(4).newImage, "/lib/x/d.png.new/lib");
+    QCOMPARE(model.row(0).newImage, "/a.png.new");
     TestSupport::setStatus(model, 2, Status::Failed);
     model.setData(model.index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
     model.removeIf([](const JobRow& r) { return r.image == "/b.png"; });
-    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(model.rowCount(), 3);
     model.updateAll([](int, JobRow& r) { r.status = Status::Converted; });
     model.removeRows(0, 1);
     model.clear();
     QCOMPARE(model.rowCount(), 0);
+    QCOMPARE(model.roots().size(), 1); // Reset forgets the folders with the rows
     QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), "New Image");
 }
 
@@ -108,7 +114,7 @@ void TestJobTable::bulkRewritesNotifyOnce() {
     QCOMPARE(inserted.size(), 1);
 
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-    QCOMPARE(model.rewriteNewImages([](const QString&, QString& target) {
+    QCOMPARE(model.rewriteNewImages([](const QString&, QStringView, QString& target) {
         target = "/out/x.map";
         return true;
     }),
@@ -118,7 +124,7 @@ void TestJobTable::bulkRewritesNotifyOnce() {
     QCOMPARE(changed[0][1].toModelIndex(), model.index(999, 2));
     // A refusal stops the rewrite: that row and the ones below keep their targets.
     int seen = 0;
-    QCOMPARE(model.rewriteNewImages([&](const QString&, QString& target) {
+    QCOMPARE(model.rewriteNewImages([&](const QString&, QStringView, QString& target) {
         if (seen++ == 1)
             return false;
         target = "/first.map";
@@ -129,7 +135,8 @@ void TestJobTable::bulkRewritesNotifyOnce() {
     QCOMPARE(changed[1][1].toModelIndex(), model.index(0, 2));
     QCOMPARE(model.row(0).newImage, "/first.map");
     QCOMPARE(model.row(1).newImage, "/out/x.map");
-    QCOMPARE(model.rewriteNewImages([](const QString&, QString&) { return false; }), 0);
+    QCOMPARE(model.rewriteNewImages([](const QString&, QStringView, QString&) { return false; }),
+             0);
     QCOMPARE(changed.size(), 2); // nothing rewritten, nothing announced
     model.updateAll([](int, JobRow& r) { r.process = false; });
     QCOMPARE(changed.size(), 3);
@@ -386,6 +393,7 @@ Qt::DropAction dragAndDrop(const QList<QUrl>& urls,
     QApplication::sendEvent(viewport, &move);
     QDropEvent drop(at, actions, &data, Qt::LeftButton, keys);
     QApplication::sendEvent(viewport, &drop);
+    TestSupport::finishScan(); // what a drop brings is looked through on a worker thread
     const bool same = enter.isAccepted() == move.isAccepted() &&
                       move.isAccepted() == drop.isAccepted() &&
                       enter.dropAction() == drop.dropAction();

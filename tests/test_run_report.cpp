@@ -125,7 +125,7 @@ void TestRunReport::reportInTableOrder() {
     std::vector<JobRow> table;
     for (int i = 0; i < 6; ++i)
         table.push_back(row(QStringLiteral("/pics/%1.png").arg(i), "Unprocessed"));
-    RunRecord record(OutputChoice{false, QStringLiteral("/out")});
+    RunRecord record(OutputChoice{false, QStringLiteral("/out")}, ImageRoots{});
     record.upToDate(1, table[1]);
     for (int job = 0; job < 4; ++job)
         record.started(job, 100 * job);

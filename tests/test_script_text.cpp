@@ -15,6 +15,7 @@ class TestScriptText : public QObject {
 private slots:
     void scriptFrames();
     void exportStopsAtTheFirstRefusedWrite();
+    void exportMakesEachMirroredFolderOnce();
     void scriptFileNames_data();
     void scriptFileNames();
 };
@@ -66,6 +67,63 @@ void TestScriptText::exportStopsAtTheFirstRefusedWrite() {
     FailingDevice roomy(whole.size());
     QVERIFY(writeExportScript(roomy, rows, settings, "1.0"));
     QCOMPARE(roomy.written(), whole.data());
+}
+
+void TestScriptText::exportMakesEachMirroredFolderOnce() {
+    const auto exported = [](TargetSystem system, const QString& directory, const QString& root,
+                             const QStringList& images) {
+        // A null directory: beside the sources.
+        CommandSettings settings{
+            "imf_copy", FlagOptions{}, {directory.isNull(), directory}, system};
+        const quint32 index = settings.roots.add(root);
+        std::vector<JobRow> rows;
+        for (const QString& image : images)
+            rows.push_back({!image.contains("unticked"), image, *sameDirectoryTarget(image),
+                            Status::Unprocessed, index});
+        QBuffer file;
+        file.open(QIODevice::WriteOnly);
+        writeExportScript(file, rows, settings, "1.0");
+        QByteArrayList lines = file.data().split('\n');
+        lines.removeLast();
+        return lines;
+    };
+    // A folder is made before its first line only, however its rows are
+    // spread (the directory itself for a row directly in the root); an
+    // unticked row's folder is never made.
+    const QByteArrayList bash =
+        exported(TargetSystem::Mac, "/out", "/lib",
+                 {"/lib/top.png", "/lib/body/a.png", "/lib/body/b.png", "/lib/unticked/c.png",
+                  "/lib/head/eyes/d.png", "/lib/body/e.png", "/lib/50% $x `y` \"q\"/f.png"});
+    QCOMPARE(
+        bash,
+        QByteArrayList(
+            {"#!/bin/bash", R"(mkdir -p "/out")", R"(imf_copy -p  "/lib/top.png" "/out/top.map")",
+             R"(mkdir -p "/out/body")", R"(imf_copy -p  "/lib/body/a.png" "/out/body/a.map")",
+             R"(imf_copy -p  "/lib/body/b.png" "/out/body/b.map")", R"(mkdir -p "/out/head/eyes")",
+             R"(imf_copy -p  "/lib/head/eyes/d.png" "/out/head/eyes/d.map")",
+             R"(imf_copy -p  "/lib/body/e.png" "/out/body/e.map")",
+             R"(mkdir -p "/out/50% \$x \`y\` \"q\"")",
+             R"(imf_copy -p  "/lib/50% \$x \`y\` \"q\"/f.png" )"
+             R"("/out/50% \$x \`y\` \"q\"/f.map")"}));
+
+    const QByteArrayList batch =
+        exported(TargetSystem::Windows, R"(D:\out)", R"(C:\lib)",
+                 {R"(C:\lib\body\a.png)", R"(C:\lib\100% & (b) ^!\c.png)"});
+    QCOMPARE(
+        batch.mid(5, 4),
+        QByteArrayList({R"(if not exist "D:\out\body\" mkdir "D:\out\body")",
+                        R"(imf_copy -p  "C:\lib\body\a.png" "D:\out\body\a.map")",
+                        R"(if not exist "D:\out\100%% & (b) ^!\" mkdir "D:\out\100%% & (b) ^!")",
+                        R"(imf_copy -p  "C:\lib\100%% & (b) ^!\c.png" )"
+                        R"("D:\out\100%% & (b) ^!\c.map")"}));
+    QCOMPARE(batch.size(), 5 + 4 + 3);
+
+    // Beside the sources nothing is made, nor for rows added one by one.
+    QCOMPARE(
+        exported(TargetSystem::Mac, QString(), "/lib", {"/lib/body/a.png"}),
+        QByteArrayList({"#!/bin/bash", R"(imf_copy -p  "/lib/body/a.png" "/lib/body/a.map")"}));
+    QCOMPARE(exported(TargetSystem::Mac, "/out", "", {"/lib/body/a.png"}),
+             QByteArrayList({"#!/bin/bash", R"(imf_copy -p  "/lib/body/a.png" "/out/a.map")"}));
 }
 
 void TestScriptText::scriptFileNames_data() {

@@ -11,6 +11,7 @@ private slots:
     void targetClashes();
     void rowsClashByTheirCommandTargets();
     void untickedRowsWriteNothing();
+    void mirroredFoldersKeepNamesApart();
     void clashQuestionListsTheFirstFew();
 };
 
@@ -59,14 +60,15 @@ void TestTargetClashes::rowsClashByTheirCommandTargets() {
         {true, "/d/y.png", "/d/y.map", Status::Converted},
         {true, "/e/y.tga", "/e/y.map", Status::Failed},
         {true, "/f/Relative.png", "/f/Relative.map", Status::Unprocessed}};
+    const ImageRoots roots;
     for (const QString& directory : {QString("/out"), QString(R"(D:\out\)"), QString()}) {
         for (bool same : {true, false}) {
             std::vector<QString> targets;
             for (const JobRow& row : rows)
                 if (row.process)
-                    if (const auto target = commandTargetPath(row.newImage, {same, directory}))
+                    if (const auto target = commandTargetPath(row, roots, {same, directory}))
                         targets.push_back(*target);
-            const TargetClashes fromRows = findTargetClashes(rows, {same, directory});
+            const TargetClashes fromRows = findTargetClashes(rows, roots, {same, directory});
             const TargetClashes fromTargets = findTargetClashes(targets);
             QCOMPARE(fromRows.examples, fromTargets.examples);
             QCOMPARE(fromRows.count, same ? 0 : 2);
@@ -78,8 +80,25 @@ void TestTargetClashes::untickedRowsWriteNothing() {
     const std::vector<JobRow> rows{{true, "/a/x.png", "/a/x.map", Status::Unprocessed},
                                    {false, "/b/x.png", "/b/x.map", Status::Unprocessed},
                                    {false, "/c/x.png", "/c/x.map", Status::Converted}};
-    QCOMPARE(findTargetClashes(rows, {false, "/out"}).count, 0);
-    QCOMPARE(findTargetClashes(rows, {true, ""}).count, 0);
+    QCOMPARE(findTargetClashes(rows, ImageRoots(), {false, "/out"}).count, 0);
+    QCOMPARE(findTargetClashes(rows, ImageRoots(), {true, ""}).count, 0);
+}
+
+void TestTargetClashes::mirroredFoldersKeepNamesApart() {
+    // A library's folders each hold a "diffuse": apart once mirrored, one file
+    // when flattened, and one again where the folders differ in letter case only.
+    ImageRoots roots;
+    const quint32 library = roots.add("/lib");
+    std::vector<JobRow> rows{
+        {true, "/lib/body/diffuse.tif", "/lib/body/diffuse.map", Status::Unprocessed, library},
+        {true, "/lib/head/diffuse.tif", "/lib/head/diffuse.map", Status::Unprocessed, library}};
+    QCOMPARE(findTargetClashes(rows, roots, {false, "/out"}).count, 0);
+    QCOMPARE(findTargetClashes(rows, ImageRoots(), {false, "/out"}).examples,
+             QStringList{"/out/diffuse.map"});
+    rows.push_back(
+        {true, "/lib/Body/diffuse.png", "/lib/Body/diffuse.map", Status::Unprocessed, library});
+    QCOMPARE(findTargetClashes(rows, roots, {false, "/out"}).examples,
+             QStringList{"/out/body/diffuse.map"});
 }
 
 void TestTargetClashes::clashQuestionListsTheFirstFew() {

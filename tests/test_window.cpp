@@ -118,9 +118,11 @@ void TestWindow::menus() {
     QCOMPARE(actionTexts(G::menuFile), QStringList({"Save Report...", "", "E&xit"}));
     QVERIFY(!G::itemSaveReport->isEnabled()); // until a run has ended
     QCOMPARE(actionTexts(G::menuEdit),
-             QStringList({"Theme", "System", "Conversions at Once", "Skip Up-to-Date Images", "",
-                          "Select Failed", "Select Unprocessed"}));
+             QStringList({"Theme", "System", "Conversions at Once", "Skip Up-to-Date Images",
+                          "Include Subfolders", "", "Select Failed", "Select Unprocessed"}));
     QVERIFY(G::itemSkipUpToDate->isCheckable() && !G::itemSkipUpToDate->isChecked());
+    QVERIFY(G::itemIncludeSubfolders->isCheckable() && !G::itemIncludeSubfolders->isChecked());
+    QVERIFY(!G::includeSubfolders);
     QVERIFY(G::itemSkipUpToDate->toolTip().contains("the flags, the converter and the .map"));
     QCOMPARE(actionTexts(G::menuTheme), QStringList({"&Quillmere", "System &Default"}));
     QCOMPARE(actionTexts(G::menuSystem), QStringList({"Windows", "Mac"}));

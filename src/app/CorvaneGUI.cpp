@@ -6,6 +6,7 @@
 #include "joblist/JobSummaryLine.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/customTable.h"
+#include "joblist/scan/ImageScan.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -71,7 +72,8 @@ CorvaneGUI::CorvaneGUI(const Environment& environment) {
 }
 
 CorvaneGUI::~CorvaneGUI() {
-    delete activeRun.data(); // a run never outlives its window, nor do its converters
+    delete activeRun.data();  // a run never outlives its window, nor do its converters
+    delete activeScan.data(); // nor does a scan's worker thread
     clearClass();
 }
 
@@ -90,6 +92,7 @@ void CorvaneGUI::buildMenus() {
     menuEdit->addMenu(menuConversions);
     buildConversionsMenu();
     menuEdit->addAction(itemSkipUpToDate);
+    menuEdit->addAction(itemIncludeSubfolders);
     menuEdit->addSeparator();
     menuEdit->addAction(itemSelectFailed);
     menuEdit->addAction(itemSelectUnprocessed);
@@ -106,9 +109,10 @@ void CorvaneGUI::buildMenus() {
     // The menus and actions were made without a parent; the window owns them now.
     for (QMenu* menu : {menuFile, menuEdit, menuTheme, menuSystem, menuConversions, menuHelp})
         menu->setParent(this, menu->windowFlags());
-    for (QAction* item : {itemSaveReport, itemExit, itemLookThemed, itemLookSystem,
-                          itemSystemWindows, itemSystemMac, itemSkipUpToDate, itemSelectFailed,
-                          itemSelectUnprocessed, itemAbout, itemUpdate, itemDonate, itemForums})
+    for (QAction* item :
+         {itemSaveReport, itemExit, itemLookThemed, itemLookSystem, itemSystemWindows,
+          itemSystemMac, itemSkipUpToDate, itemIncludeSubfolders, itemSelectFailed,
+          itemSelectUnprocessed, itemAbout, itemUpdate, itemDonate, itemForums})
         item->setParent(this);
 }
 

@@ -34,7 +34,9 @@ struct RunReport;
 namespace Dialogs {
 enum class MessageKind;
 }
+class ImageScan;
 struct FlagOptions;
+struct ImageGroup;
 struct CommandSettings;
 struct TickedJobs;
 
@@ -96,6 +98,7 @@ public:
     static inline QAction* itemSkipUpToDate = nullptr;
     static inline QAction* itemSelectFailed = nullptr;
     static inline QAction* itemSelectUnprocessed = nullptr;
+    static inline QAction* itemIncludeSubfolders = nullptr;
     static inline QAction* itemAbout = nullptr;
     static inline QAction* itemUpdate = nullptr;
     static inline QAction* itemDonate = nullptr;
@@ -122,6 +125,11 @@ public:
     static inline std::shared_ptr<const RunReport> lastReport;
     // Tells the desktop when a long run ends unseen; tests replace it.
     static inline std::shared_ptr<DesktopNotifier> notifier;
+    // Whether "Add Directory" and dropped folders take the folders below too.
+    static inline bool includeSubfolders = false;
+    // The scan for images under way, if any; while it lasts nothing can be
+    // added and nothing processed.
+    static inline QPointer<ImageScan> activeScan;
 
     // Panels.
     static inline QWidget* panelBanner = nullptr;
@@ -184,7 +192,13 @@ public:
     // Shared operations of the listeners; they read the widgets and hand
     // plain values to the rules.
     static bool addImageRow(const QString& path);
-    static void addImageRows(const QStringList& paths);
+    // Adds rows in one insertion; `root` is the folder they were added from
+    // (empty: each image's own).
+    static void addImageRows(const QStringList& paths, const QString& root = {});
+    static void addImageGroups(const std::vector<ImageGroup>& groups);
+    // Looks through folders and files (chosen or dropped) for images on a
+    // worker thread, then adds them; Include Subfolders decides how deep.
+    static void scanAndAdd(const QStringList& paths);
     static void recomputeTargets();
     static int selectedRowIndex();
     static std::vector<int> selectedRowIndexes(); // ascending
@@ -226,6 +240,8 @@ public:
     static void applyDefaultOptions();
     // Locks whatever could change the table or the options, or unlocks it.
     static void lockForRun(bool locked);
+    // Locks adding (buttons and drops) and Process while a scan runs, or unlocks them.
+    static void lockForScan(bool locked);
     // Ends the program, after the run under way (if any) has ended its converters.
     static void quitProgram();
 
@@ -288,6 +304,9 @@ public:
         void actionPerformed() const;
     };
     struct ListenerSkipUpToDate {
+        void itemStateChanged() const;
+    };
+    struct ListenerIncludeSubfolders {
         void itemStateChanged() const;
     };
     struct ListenerConversionsAtOnce {

@@ -13,8 +13,8 @@
 #include <QPushButton>
 
 #include "app/BorderLayout.h"
-#include "conversion/run/Ledger.h"
 #include "app/DesktopNotifier.h"
+#include "conversion/run/Ledger.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -63,6 +63,7 @@ void CorvaneGUI::setUpClass() {
     skipUpToDate = false;
     lastReport.reset();
     notifier = systemNotifier();
+    includeSubfolders = false;
 
     menuBar = new QMenuBar;
     menuFile = new QMenu(QStringLiteral("&File"));
@@ -87,6 +88,11 @@ void CorvaneGUI::setUpClass() {
                        "the flags, the converter and the .map are all as they were then."));
     itemSelectFailed = new QAction(QStringLiteral("Select Failed"));
     itemSelectUnprocessed = new QAction(QStringLiteral("Select Unprocessed"));
+    itemIncludeSubfolders = new QAction(QStringLiteral("Include Subfolders"));
+    itemIncludeSubfolders->setCheckable(true);
+    itemIncludeSubfolders->setToolTip(
+        QStringLiteral("Add Directory and dropped folders also take the images of every\n"
+                       "folder below, and the output directory mirrors their folders."));
     itemAbout = new QAction(QStringLiteral("&About"));
     itemUpdate = new QAction(QStringLiteral("&Update"));
     itemDonate = new QAction(QStringLiteral("&Donate"));

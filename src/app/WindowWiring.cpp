@@ -49,12 +49,14 @@ void CorvaneGUI::attachListeners() {
             [] { ListenerSkipUpToDate{}.itemStateChanged(); });
     onTrigger<ListenerSelectFailed>(itemSelectFailed, this);
     onTrigger<ListenerSelectUnprocessed>(itemSelectUnprocessed, this);
+    connect(itemIncludeSubfolders, &QAction::toggled, this,
+            [] { ListenerIncludeSubfolders{}.itemStateChanged(); });
     onTrigger<ListenerHelpAbout>(itemAbout, this);
     onTrigger<ListenerHelpWebsite>(itemUpdate, this);
     onTrigger<ListenerHelpDonate>(itemDonate, this);
     onTrigger<ListenerHelpForum>(itemForums, this);
-    connect(table, &customTable::imagesDropped, this,
-            [](const QStringList& paths) { addImageRows(paths); });
+    connect(table, &customTable::pathsDropped, this,
+            [](const QStringList& paths) { scanAndAdd(paths); });
     connect(table, &customTable::removeRequested, this,
             [] { ListenerTableDelete{}.actionPerformed(); });
     connect(table, &customTable::rowMenuRequested, this, &CorvaneGUI::showRowMenu);

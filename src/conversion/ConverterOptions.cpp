@@ -29,7 +29,7 @@ QString CorvaneGUI::buildFlagString() {
 }
 
 std::optional<QString> CorvaneGUI::commandTargetPath(int row) {
-    return ::commandTargetPath(model->row(row).newImage, commandSettings().output);
+    return ::commandTargetPath(model->row(row), model->roots(), commandSettings().output);
 }
 
 std::optional<QString> CorvaneGUI::buildConverterCommand(int row) {

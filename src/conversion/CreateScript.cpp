@@ -25,7 +25,7 @@ void warnExportFailed() {
 
 void CorvaneGUI::createScript() {
     const std::optional<QString> clash =
-        clashQuestion(findTargetClashes(model->rows(), commandSettings().output));
+        clashQuestion(findTargetClashes(model->rows(), model->roots(), commandSettings().output));
     if (clash && !Dialogs::ask(dialogTitle, *clash))
         return;
     auto batFilter = std::make_shared<BatFilter>();

@@ -11,6 +11,7 @@
 #include "conversion/run/Ledger.h"
 #include "conversion/run/UpToDateCheck.h"
 #include "joblist/JobTableModel.h"
+#include "joblist/scan/ImageScan.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -64,11 +65,13 @@ std::vector<QString> targetsOf(const TickedJobs& ticked) {
 
 CommandSettings CorvaneGUI::commandSettings() {
     return {fieldImfCopy->text(), flagOptions(),
-            OutputChoice{checkSameDirectory->isChecked(), fieldDirectory->text()}, system};
+            OutputChoice{checkSameDirectory->isChecked(), fieldDirectory->text()}, system,
+            model->roots()};
 }
 
 void CorvaneGUI::processImages() {
-    if (activeRun || !converterReadyToRun())
+    // A scan's rows are not in the table yet.
+    if (activeRun || activeScan || !converterReadyToRun())
         return;
     const CommandSettings settings = commandSettings();
     std::optional<TickedJobs> ticked = tickedJobs(model->rows(), ConverterLines(settings));

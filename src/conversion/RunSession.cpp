@@ -24,7 +24,7 @@ RunSession::RunSession(JobTableModel& model, Request request, QObject* parent)
     , m_upToDateNotes(std::move(request.upToDateNotes))
     , m_recoveredTargets(request.recoveredTargets)
     , m_lines(std::move(request.settings))
-    , m_record(m_lines.settings().output) {
+    , m_record(m_lines.settings().output, m_lines.settings().roots) {
     const TargetSystem system = m_lines.settings().system;
     m_queue = std::make_unique<ConversionQueue>(
         system, std::move(request.ticked.jobs), request.maxAtOnce,

@@ -6,7 +6,7 @@
 #include "joblist/customTable.h"
 #include "joblist/rules/ImagesFilter.h"
 #include "joblist/rules/TargetPaths.h"
-#include "joblist/scan/FolderImages.h"
+#include "joblist/scan/ImageScan.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -15,11 +15,20 @@
 #include <QPushButton>
 
 namespace {
-std::optional<JobRow> rowFor(const QString& path) {
+// A new row shows its beside-the-source target until the next recomputation;
+// its line goes wherever the output choice says all the same.
+std::optional<JobRow> rowFor(const QString& path, quint32 root = ImageRoots::OwnFolder) {
     std::optional<QString> target = sameDirectoryTarget(path);
     if (!target)
         return std::nullopt;
-    return JobRow{true, path, std::move(*target), Status::Unprocessed};
+    return JobRow{true, path, std::move(*target), Status::Unprocessed, root};
+}
+
+void appendRowsFor(std::vector<JobRow>& rows, const QStringList& paths, quint32 root) {
+    for (const QString& path : paths) {
+        if (std::optional<JobRow> row = rowFor(path, root))
+            rows.push_back(std::move(*row));
+    }
 }
 } // namespace
 
@@ -31,22 +40,30 @@ bool CorvaneGUI::addImageRow(const QString& path) {
     return true;
 }
 
-void CorvaneGUI::addImageRows(const QStringList& paths) {
+void CorvaneGUI::addImageRows(const QStringList& paths, const QString& root) {
     std::vector<JobRow> rows;
     rows.reserve(static_cast<size_t>(paths.size()));
-    for (const QString& path : paths) {
-        if (std::optional<JobRow> row = rowFor(path))
-            rows.push_back(std::move(*row));
-    }
+    appendRowsFor(rows, paths, model->addRoot(root));
     model->appendRows(std::move(rows));
+}
+
+void CorvaneGUI::addImageGroups(const std::vector<ImageGroup>& groups) {
+    std::vector<JobRow> rows;
+    qsizetype count = 0;
+    for (const ImageGroup& group : groups)
+        count += group.images.size();
+    rows.reserve(static_cast<size_t>(count));
+    for (const ImageGroup& group : groups)
+        appendRowsFor(rows, group.images, model->addRoot(group.root));
+    model->appendRows(std::move(rows)); // one insertion, however many folders
 }
 
 void CorvaneGUI::recomputeTargets() {
     const OutputChoice output{checkSameDirectory->isChecked(), fieldDirectory->text()};
     // Stops at the first row it cannot place; that row and the ones below
     // keep their old targets.
-    model->rewriteNewImages([&](const QString& image, QString& newImage) {
-        return writeTarget(newImage, image, output);
+    model->rewriteNewImages([&](const QString& image, QStringView root, QString& newImage) {
+        return writeTarget(newImage, image, root, output);
     });
 }
 
@@ -79,7 +96,7 @@ void CorvaneGUI::ListenerAddDirectory::actionPerformed() const {
     const std::optional<Dialogs::FileAnswer> answer = Dialogs::chooseFiles(request);
     if (!answer || answer->files.isEmpty())
         return;
-    addImageRows(imageFilesIn(answer->files.first()));
+    scanAndAdd({answer->files.first()});
 }
 
 void CorvaneGUI::ListenerOpenDirectory::actionPerformed() const {

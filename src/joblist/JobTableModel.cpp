@@ -111,6 +111,7 @@ void JobTableModel::appendRows(std::vector<JobRow> rows) {
 }
 
 void JobTableModel::clear() {
+    m_roots.clear();
     if (m_rows.empty())
         return;
     beginResetModel();
@@ -124,10 +125,10 @@ void JobTableModel::setProcess(int row, bool process) {
 }
 
 int JobTableModel::rewriteNewImages(
-    const std::function<bool(const QString& image, QString& newImage)>& rewrite) {
+    const std::function<bool(const QString& image, QStringView root, QString& newImage)>& rewrite) {
     int rewritten = 0;
     for (JobRow& row : m_rows) {
-        if (!rewrite(row.image, row.newImage))
+        if (!rewrite(row.image, m_roots.at(row.root), row.newImage))
             break;
         ++rewritten;
     }

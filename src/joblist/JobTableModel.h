@@ -1,5 +1,6 @@
 #pragma once
 
+#include "joblist/rules/ImageRoots.h"
 #include "joblist/rules/JobRow.h"
 
 #include <QAbstractTableModel>
@@ -27,6 +28,10 @@ public:
     bool removeRows(int row, int count, const QModelIndex& parent = {}) override;
 
     const std::vector<JobRow>& rows() const { return m_rows; }
+    // The folders the rows were added from; JobRow::root indexes them.
+    const ImageRoots& roots() const { return m_roots; }
+    // The index rows added from `folder` carry; empty: each image's own folder.
+    quint32 addRoot(const QString& folder) { return m_roots.add(folder); }
     const JobRow& row(int index) const { return m_rows[static_cast<size_t>(index)]; }
 
     // While a run uses the rows, the user cannot tick or untick them.
@@ -44,8 +49,8 @@ public:
     // Rewrites column 2 row by row, in order, until `rewrite` returns false for
     // a row (that row and the ones below keep their targets); one
     // notification covers every rewritten row. Returns how many were rewritten.
-    int
-    rewriteNewImages(const std::function<bool(const QString& image, QString& newImage)>& rewrite);
+    int rewriteNewImages(const std::function<bool(const QString& image, QStringView root,
+                                                  QString& newImage)>& rewrite);
     // Applies `change` to every row and announces columns 0 to 3 once.
     void updateAll(const std::function<void(int, JobRow&)>& change);
     // Removes every row for which `drop` holds, keeping the order of the rest.
@@ -65,5 +70,6 @@ private:
     void removeMarked(const std::vector<char>& dropped);
 
     std::vector<JobRow> m_rows;
+    ImageRoots m_roots;
     bool m_locked = false;
 };

@@ -12,9 +12,13 @@
 #include <QUrl>
 
 namespace {
-// A converted row opens its .map file, any other row its source image.
-QString pathToOpen(const JobRow& row) {
-    return row.status == Status::Converted ? row.newImage : row.image;
+// A converted row opens the .map file its line wrote (in the mirrored folder
+// when the output directory is in use), any other row its source image.
+QString pathToOpen(int index) {
+    const JobRow& row = CorvaneGUI::model->row(index);
+    if (row.status != Status::Converted)
+        return row.image;
+    return CorvaneGUI::commandTargetPath(index).value_or(row.newImage);
 }
 } // namespace
 
@@ -25,11 +29,11 @@ bool CorvaneGUI::openWithDesktop(const QString& path) {
 }
 
 void CorvaneGUI::openRowFile(int row) {
-    openWithDesktop(pathToOpen(model->row(row)));
+    openWithDesktop(pathToOpen(row));
 }
 
 void CorvaneGUI::openRowFolder(int row) {
-    const QString path = pathToOpen(model->row(row));
+    const QString path = pathToOpen(row);
     const qsizetype separator = lastSeparator(path);
     if (separator < 0)
         return;

@@ -206,8 +206,8 @@ bool customTable::isLocked() const {
 }
 
 bool customTable::acceptsDrops() const {
-    // While a run uses the rows nothing may be added.
-    return !isLocked();
+    // While a run uses the rows, or a scan adds some, nothing may be added.
+    return !m_dropsLocked && !isLocked();
 }
 
 void customTable::dragEnterEvent(QDragEnterEvent* event) {
@@ -227,5 +227,5 @@ void customTable::dropEvent(QDropEvent* event) {
         return;
     }
     if (answerDrag(event, safeDropAction(*event)))
-        emit imagesDropped(imagesFromDrop(event->mimeData()->urls()));
+        emit pathsDropped(localPathsOf(event->mimeData()->urls()));
 }

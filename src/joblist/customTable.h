@@ -33,16 +33,17 @@ public:
     std::vector<int> selectedRowNumbers() const;
     // Selects exactly these rows (ascending), in as few ranges as they allow.
     void selectRowNumbers(const std::vector<int>& rows);
+    // While something is being added, nothing more may be dropped.
+    void setDropsLocked(bool locked) { m_dropsLocked = locked; }
 
 signals:
     // Delete was pressed over the table while it may change.
     void removeRequested();
     // A right click (or the menu key) over a row, at a point on the screen.
     void rowMenuRequested(int row, const QPoint& globalPos);
-
-    // Image files dropped onto the table (a dropped folder's images among
-    // them), in the order dropped, in native separators.
-    void imagesDropped(const QStringList& paths);
+    // The local files and folders dropped onto the table, in the order
+    // dropped, in native separators; what they hold is looked up elsewhere.
+    void pathsDropped(const QStringList& paths);
 
 protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
@@ -65,4 +66,5 @@ private:
     JobTableHeader* m_header;
     QPersistentModelIndex m_pressedTick;
     std::optional<Qt::DropAction> m_dragAction; // how the drag under way is taken, if at all
+    bool m_dropsLocked = false;
 };

@@ -2,6 +2,9 @@
 
 #include <QFile>
 
+#include <cstdio>
+#include <filesystem>
+
 namespace TestFiles {
 
 QString fakeConverter() {
@@ -21,6 +24,25 @@ QByteArray readAll(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+bool makeUnreadableFolder(const QString& parent) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(QFile::encodeName(parent).toStdString()) / "caf\xE9";
+    std::error_code error;
+    if (!fs::create_directory(folder, error))
+        return false;
+    // Opened by its bytes: no QString names it.
+    FILE* file = std::fopen((folder / "hidden_from_us.png").c_str(), "wb");
+    if (!file)
+        return false;
+    std::fclose(file);
+    return true;
+}
+
+void removeTree(const QString& path) {
+    std::error_code error;
+    std::filesystem::remove_all(QFile::encodeName(path).toStdString(), error);
 }
 
 } // namespace TestFiles

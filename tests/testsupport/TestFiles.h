@@ -15,4 +15,14 @@ bool writeFile(const QString& path, const QByteArray& bytes, bool executable = f
 // Content of a file, empty when it cannot be read.
 QByteArray readAll(const QString& path);
 
+// Makes, inside `parent`, a folder the scan for images cannot read even as
+// root (whom permission bits do not stop): its name is not valid UTF-8, so no
+// path the program can hold leads to it, as with a library copied from an old
+// Latin-1 archive. An image inside makes it count. False when the file system
+// refuses such a name.
+bool makeUnreadableFolder(const QString& parent);
+
+// Removes a folder with everything in it, names the program cannot hold included.
+void removeTree(const QString& path);
+
 } // namespace TestFiles

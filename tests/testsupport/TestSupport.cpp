@@ -3,6 +3,7 @@
 #include "app/Dialogs.h"
 #include "conversion/RunSession.h"
 #include "joblist/JobTableModel.h"
+#include "joblist/scan/ImageScan.h"
 
 #include <QImage>
 #include <QSignalSpy>
@@ -57,6 +58,15 @@ bool finishRun(int timeoutMs) {
     // the run let go by the time the spy hears of it.
     QSignalSpy ended(CorvaneGUI::activeRun.data(), &RunSession::ended);
     return ended.wait(timeoutMs) || !CorvaneGUI::activeRun;
+}
+
+bool finishScan(int timeoutMs) {
+    if (!CorvaneGUI::activeScan)
+        return true;
+    // The window's handler of the end runs first: the rows are in by the time
+    // the spy hears of it.
+    QSignalSpy ended(CorvaneGUI::activeScan.data(), &ImageScan::finished);
+    return ended.wait(timeoutMs) || !CorvaneGUI::activeScan;
 }
 
 void useCacheFolder(const QString& folder) {

@@ -38,6 +38,10 @@ QList<bool> ticks();
 // still running after `timeoutMs`.
 bool finishRun(int timeoutMs = 60000);
 
+// Waits for the scan for images under way (if any) to end and its rows to be
+// added; false when it is still running after `timeoutMs`.
+bool finishScan(int timeoutMs = 60000);
+
 // Points the user's cache location, where runs keep their scripts, at `folder`.
 void useCacheFolder(const QString& folder);
 

@@ -99,6 +99,8 @@ bool ConverterLines::heldBy(const BatchCodePage& codePage, const std::vector<Job
             return true;
         const std::optional<LineTarget> written = target(row);
         // A row that cannot be placed stops the export before anything is written.
+        // The mirrored folders are part of the image, and the folder lines
+        // hold nothing else but ASCII.
         return codePage.holds(row.image) &&
                (!written || (codePage.holds(written->directory) && codePage.holds(written->rest)));
     });

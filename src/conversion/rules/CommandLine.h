@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conversion/rules/TargetSystem.h"
+#include "joblist/rules/ImageRoots.h"
 #include "joblist/rules/JobRow.h"
 #include "joblist/rules/TargetPaths.h"
 
@@ -30,6 +31,7 @@ struct CommandSettings {
     FlagOptions flags;
     OutputChoice output;
     TargetSystem system = TargetSystem::Windows;
+    ImageRoots roots = {}; // the folders the rows were added from (JobRow::root)
 };
 
 // The flag part of a converter line: the custom text alone when "Custom:" is
@@ -58,7 +60,7 @@ public:
 
     // The file a row's line writes (lineTarget() under these settings).
     std::optional<LineTarget> target(const JobRow& row) const {
-        return lineTarget(row.newImage, m_settings.output);
+        return lineTarget(row, m_settings.roots, m_settings.output);
     }
 
     // One line, without a line end.
@@ -80,7 +82,26 @@ public:
         appendPath(out, source);
         out += QStringView(u"\" \"");
         appendPath(out, target.directory);
+        appendPath(out, target.folders);
         appendPath(out, target.rest);
+        out += QStringView(u"\"");
+    }
+
+    // Appends the line that makes the folder of a mirrored target (and the
+    // ones above it) when it is missing, quoted as the converter lines are:
+    // bash `mkdir -p "F"`, batch `if not exist "F\" mkdir "F"`, F being
+    // LineTarget::folderToMake().
+    template <typename Sink> void appendMakeFolder(Sink& out, const LineTarget& target) const {
+        if (m_settings.system == TargetSystem::Mac) {
+            out += QStringView(u"mkdir -p \"");
+            appendFolder(out, target);
+            out += QStringView(u"\"");
+            return;
+        }
+        out += QStringView(u"if not exist \"");
+        appendFolder(out, target);
+        out += QStringView(u"\\\" mkdir \"");
+        appendFolder(out, target);
         out += QStringView(u"\"");
     }
 
@@ -89,6 +110,10 @@ public:
     bool heldBy(const BatchCodePage& codePage, const std::vector<JobRow>& rows) const;
 
 private:
+    template <typename Sink> void appendFolder(Sink& out, const LineTarget& target) const {
+        appendPath(out, target.directory);
+        appendPath(out, target.folders);
+    }
     template <typename Sink> void appendPath(Sink& out, QStringView path) const {
         if (pathNeedsQuoting(path, m_settings.system))
             out += QStringView(quotedPathText(path, m_settings.system));

@@ -9,7 +9,9 @@ RowVerdict rowVerdict(TargetSystem system, const RowOutcome& outcome) {
         verdict.exits =
             ExitValues{system == TargetSystem::Mac ? outcome.permissionExit : std::nullopt,
                        outcome.scriptExit};
-    if (!outcome.scriptWritten) {
+    if (!outcome.folderNotMade.isEmpty()) {
+        verdict.result = RowResult::FolderNotMade;
+    } else if (!outcome.scriptWritten) {
         verdict.result = RowResult::ScriptNotWritten;
     } else if (outcome.cancelled) {
         verdict.result = RowResult::Cancelled;

@@ -5,6 +5,7 @@
 #include "joblist/rules/JobRow.h"
 
 #include <QByteArray>
+#include <QString>
 
 #include <optional>
 
@@ -20,6 +21,10 @@ struct RowOutcome {
     // The target as it was when the row started, and when it ended.
     std::optional<FileStamp> targetBefore;
     std::optional<FileStamp> targetAfter;
+    // The folder of a mirrored target that could not be made, and the
+    // system's error number saying why; the row did not run.
+    QString folderNotMade;
+    int folderError = 0;
 };
 
 // A target counts as converted only if it is a non-empty file this row
@@ -32,6 +37,7 @@ enum class RowResult {
     ProcessingFailed, // the exit values say failure, or the target was not written
     NotRun,           // a child could not be started, or did not end normally
     ScriptNotWritten, // the row's script could not be written
+    FolderNotMade,    // the folder its target goes in could not be made
     Cancelled,        // ended by Cancel
 };
 
@@ -56,7 +62,8 @@ struct RowVerdict {
 // converter began but did not finish (see isIncompleteTarget).
 bool leavesIncompleteTarget(const RowOutcome& outcome, const RowVerdict& verdict);
 
-// A row's result from its outcome: a script that could not be written, Cancel
-// and a child that could not run come first; then the exit values; exit values
-// that say success still fail a row whose target was not really written.
+// A row's result from its outcome: a folder that could not be made, a script
+// that could not be written, Cancel and a child that could not run come first;
+// then the exit values; exit values that say success still fail a row whose
+// target was not really written.
 RowVerdict rowVerdict(TargetSystem system, const RowOutcome& outcome);

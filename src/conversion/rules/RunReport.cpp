@@ -21,11 +21,13 @@ int RunReport::failed() const {
 }
 
 QString RunReport::targetOf(const ReportRow& row) const {
-    return commandTargetPath(row.newImage, output).value_or(row.newImage);
+    const JobRow asRun(true, row.source, row.newImage, Status::Unprocessed, row.root);
+    return commandTargetPath(asRun, roots, output).value_or(row.newImage);
 }
 
-RunRecord::RunRecord(OutputChoice output) {
+RunRecord::RunRecord(OutputChoice output, ImageRoots roots) {
     m_report.output = std::move(output);
+    m_report.roots = std::move(roots);
 }
 
 void RunRecord::upToDate(int tableRow, const JobRow& row) {
@@ -33,6 +35,7 @@ void RunRecord::upToDate(int tableRow, const JobRow& row) {
     line.tableRow = tableRow;
     line.source = row.image;
     line.newImage = row.newImage;
+    line.root = row.root;
     line.status = ReportStatus::UpToDate;
     line.note = QString::fromLocal8Bit(row.note); // since when
     m_report.rows.push_back(std::move(line));
@@ -48,6 +51,7 @@ void RunRecord::ended(int job, int tableRow, const JobRow& row, const RowVerdict
     line.tableRow = tableRow;
     line.source = row.image;
     line.newImage = row.newImage;
+    line.root = row.root;
     line.status = verdict.converted() ? ReportStatus::Converted : ReportStatus::Failed;
     if (const auto start = m_startedAt.find(job); start != m_startedAt.end()) {
         line.milliseconds = atMs - start->second;
@@ -55,8 +59,9 @@ void RunRecord::ended(int job, int tableRow, const JobRow& row, const RowVerdict
     }
     line.exits = verdict.exits;
     // A failed row's last word; a converted one's reason to run, if it had one.
-    line.note = verdict.converted() ? QString::fromLocal8Bit(row.note).section(u'\n', 0, 0)
-                                    : QString::fromLocal8Bit(lastLinesOf(verdict.report, 1)).trimmed();
+    line.note = verdict.converted()
+                    ? QString::fromLocal8Bit(row.note).section(u'\n', 0, 0)
+                    : QString::fromLocal8Bit(lastLinesOf(verdict.report, 1)).trimmed();
     if (m_jobEnded.size() <= static_cast<size_t>(job))
         m_jobEnded.resize(static_cast<size_t>(job) + 1);
     m_jobEnded[static_cast<size_t>(job)] = 1;
@@ -72,6 +77,7 @@ RunReport RunRecord::take(const std::vector<int>& tableRowOfJob,
         line.tableRow = tableRowOfJob[job];
         line.source = rowAt(line.tableRow).image;
         line.newImage = rowAt(line.tableRow).newImage;
+        line.root = rowAt(line.tableRow).root;
         m_report.rows.push_back(std::move(line));
     }
     std::stable_sort(
@@ -80,7 +86,7 @@ RunReport RunRecord::take(const std::vector<int>& tableRowOfJob,
     m_report.durationMs = durationMs;
     m_startedAt.clear();
     m_jobEnded.clear();
-    return std::exchange(m_report, RunReport{m_report.output, 0, {}});
+    return std::exchange(m_report, RunReport{m_report.output, m_report.roots, 0, {}});
 }
 
 QString csvField(const QString& text) {

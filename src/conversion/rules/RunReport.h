@@ -3,6 +3,7 @@
 #include "conversion/rules/RowVerdict.h"
 #include "conversion/rules/TargetSystem.h"
 #include "joblist/rules/FileFilter.h"
+#include "joblist/rules/ImageRoots.h"
 #include "joblist/rules/JobRow.h"
 #include "joblist/rules/TargetPaths.h"
 
@@ -35,11 +36,13 @@ struct ReportRow {
     // printed nothing); why a row ran with Skip Up-to-Date Images, or since
     // when a row left out is up to date.
     QString note;
+    quint32 root = ImageRoots::OwnFolder; // the folder it was added from
 };
 
 // The last run, kept after its box has closed.
 struct RunReport {
     OutputChoice output;
+    ImageRoots roots;
     qint64 durationMs = 0;
     std::vector<ReportRow> rows; // in table order
 
@@ -52,7 +55,7 @@ struct RunReport {
 // Gathers a run's report as its rows end, in whatever order they end.
 class RunRecord {
 public:
-    explicit RunRecord(OutputChoice output);
+    RunRecord(OutputChoice output, ImageRoots roots);
 
     void upToDate(int tableRow, const JobRow& row);
     void started(int job, qint64 atMs);

@@ -1,8 +1,11 @@
 #include "conversion/rules/RunTexts.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QLocale>
 #include <QStringList>
+
+#include <system_error>
 
 #include <algorithm>
 
@@ -21,6 +24,8 @@ QString resultText(const RowVerdict& verdict) {
         return QStringLiteral("Exception Error");
     case RowResult::ScriptNotWritten:
         return writeErrorText();
+    case RowResult::FolderNotMade:
+        return QStringLiteral("Error Creating Folder");
     }
     return {};
 }
@@ -38,6 +43,10 @@ QString writeErrorText() {
 }
 
 QString exitValuesText(TargetSystem system, const RowOutcome& outcome) {
+    if (!outcome.folderNotMade.isEmpty())
+        return QStringLiteral("The folder \"%1\" could not be made: %2.")
+            .arg(QDir::toNativeSeparators(outcome.folderNotMade),
+                 QString::fromStdString(std::generic_category().message(outcome.folderError)));
     if (outcome.cancelled)
         return QStringLiteral("Cancelled while converting.");
     if (!outcome.scriptWritten)

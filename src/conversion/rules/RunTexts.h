@@ -14,7 +14,8 @@
 // A row's result text, as the result box shows it: "Processed Successfully",
 // "Error Processing Files", "Error Processing Files. Code: " with the Mac
 // flavour's two exit values written one after the other, "Exception Error"
-// for a child that could not run (and for Cancel), "Error Writing File".
+// for a child that could not run (and for Cancel), "Error Writing File",
+// "Error Creating Folder" for a target whose folder could not be made.
 QString resultText(const RowVerdict& verdict);
 
 // A failed row's report says what became of the target its converter began:

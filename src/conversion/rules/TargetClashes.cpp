@@ -14,47 +14,58 @@ QChar folded(QChar c) {
     return fold <= 0xffff ? QChar(static_cast<char16_t>(fold)) : c;
 }
 
-QString foldedKey(QStringView text) {
-    QString key(text.size(), Qt::Uninitialized);
-    std::transform(text.begin(), text.end(), key.begin(), folded);
+// What follows the directory every target shares: the mirrored folders and the rest.
+struct Tail {
+    QStringView folders;
+    QStringView rest;
+};
+
+QString foldedKey(const Tail& tail) {
+    QString key(tail.folders.size() + tail.rest.size(), Qt::Uninitialized);
+    std::transform(tail.rest.begin(), tail.rest.end(),
+                   std::transform(tail.folders.begin(), tail.folders.end(), key.begin(), folded),
+                   folded);
     return key;
 }
 
-// Every target is the same directory followed by its own rest; only the rests
+// Every target is the same directory followed by its own tail; only the tails
 // need comparing.
-TargetClashes findClashes(QStringView directory, const std::vector<QStringView>& rests,
-                          int maxExamples) {
+TargetClashes findClashes(QStringView directory, const std::vector<Tail>& tails, int maxExamples) {
     std::unordered_map<QString, size_t> firstJob;
-    firstJob.reserve(rests.size());
-    std::vector<char> clashes(rests.size(), 0);
-    for (size_t job = 0; job < rests.size(); ++job) {
-        const auto [first, isNew] = firstJob.try_emplace(foldedKey(rests[job]), job);
+    firstJob.reserve(tails.size());
+    std::vector<char> clashes(tails.size(), 0);
+    for (size_t job = 0; job < tails.size(); ++job) {
+        const auto [first, isNew] = firstJob.try_emplace(foldedKey(tails[job]), job);
         if (!isNew)
             clashes[first->second] = 1;
     }
     TargetClashes result;
-    for (size_t job = 0; job < rests.size(); ++job) {
+    for (size_t job = 0; job < tails.size(); ++job) {
         if (clashes[job] && result.count++ < maxExamples)
-            result.examples << LineTarget{directory, rests[job]}.joined();
+            result.examples << LineTarget{directory, tails[job].folders, tails[job].rest}.joined();
     }
     return result;
 }
 } // namespace
 
 TargetClashes findTargetClashes(const std::vector<QString>& targets, int maxExamples) {
-    return findClashes({}, std::vector<QStringView>(targets.begin(), targets.end()), maxExamples);
+    std::vector<Tail> tails;
+    tails.reserve(targets.size());
+    for (const QString& target : targets)
+        tails.push_back({{}, target});
+    return findClashes({}, tails, maxExamples);
 }
 
-TargetClashes findTargetClashes(const std::vector<JobRow>& rows, const OutputChoice& output,
-                                int maxExamples) {
-    std::vector<QStringView> rests;
+TargetClashes findTargetClashes(const std::vector<JobRow>& rows, const ImageRoots& roots,
+                                const OutputChoice& output, int maxExamples) {
+    std::vector<Tail> tails;
     for (const JobRow& row : rows) {
         if (!row.process)
             continue;
-        if (const std::optional<LineTarget> target = lineTarget(row.newImage, output))
-            rests.push_back(target->rest);
+        if (const std::optional<LineTarget> target = lineTarget(row, roots, output))
+            tails.push_back({target->folders, target->rest});
     }
-    return findClashes(output.sameDirectory ? QStringView() : QStringView(output.directory), rests,
+    return findClashes(output.sameDirectory ? QStringView() : QStringView(output.directory), tails,
                        maxExamples);
 }
 

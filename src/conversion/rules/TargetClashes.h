@@ -1,5 +1,6 @@
 #pragma once
 
+#include "joblist/rules/ImageRoots.h"
 #include "joblist/rules/JobRow.h"
 #include "joblist/rules/TargetPaths.h"
 
@@ -27,8 +28,8 @@ TargetClashes findTargetClashes(const std::vector<QString>& targets,
 // The same for the ticked rows, each with the file its converter line writes
 // (lineTarget()). Rows whose target cannot be placed are left out: the
 // export reports them itself.
-TargetClashes findTargetClashes(const std::vector<JobRow>& rows, const OutputChoice& output,
-                                int maxExamples = clashExamples);
+TargetClashes findTargetClashes(const std::vector<JobRow>& rows, const ImageRoots& roots,
+                                const OutputChoice& output, int maxExamples = clashExamples);
 
 // The question put to the user before anything is written, when targets clash.
 std::optional<QString> clashQuestion(const TargetClashes& clashes);

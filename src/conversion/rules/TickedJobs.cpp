@@ -11,6 +11,7 @@ std::optional<TickedJobs> tickedJobs(const std::vector<JobRow>& rows, const Conv
             return std::nullopt;
         ConversionJob job;
         job.target = target->joined();
+        job.makeFolder = target->makesFolder();
         job.source = row.image;
         result.rows.push_back(static_cast<int>(i));
         result.jobs.push_back(std::move(job));

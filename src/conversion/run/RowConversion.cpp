@@ -4,13 +4,25 @@
 #include "conversion/run/RunFolder.h"
 #include "conversion/run/ScriptFile.h"
 #include "conversion/run/StreamGobbler.h"
+#include "joblist/rules/TargetPaths.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTextStream>
 
+#include <filesystem>
+#include <system_error>
+
 namespace {
+// Makes the folder a mirrored target goes in, and the ones above it; the
+// system's error number when it cannot, 0 when it is there.
+int makeTargetFolder(const QString& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
+    return error.value();
+}
+
 constexpr int StopPollMs = 25;
 constexpr int GiveUpAfterKillMs = 2000;
 } // namespace
@@ -41,6 +53,15 @@ void RowConversion::keepJournal(RunFolder* folder, int job) {
 }
 
 void RowConversion::start() {
+    if (m_job.makeFolder) {
+        const QString folder = m_job.target.left(lastSeparator(m_job.target));
+        if (const int error = makeTargetFolder(folder)) {
+            m_outcome.folderNotMade = folder;
+            m_outcome.folderError = error;
+            finish();
+            return;
+        }
+    }
     if (!writeRunScript(m_scriptPath, rowScriptBytes(m_system, m_job.command))) {
         m_outcome.scriptWritten = false;
         finish();
@@ -55,6 +76,7 @@ void RowConversion::start() {
     if (m_job.checkTarget) {
         m_outcome.targetBefore = fileStamp(m_job.target);
         m_sourceStamp = fileStamp(m_job.source);
+        m_began = true;
         if (m_journal)
             m_journal->rowBegins(m_jobIndex, m_job.target, m_outcome.targetBefore);
     }
@@ -167,8 +189,9 @@ void RowConversion::finish() {
     if (m_done)
         return;
     m_done = true;
-    // However the row ended: a failed or cancelled row's target is judged by it too.
-    if (m_job.checkTarget && m_outcome.launched && m_outcome.scriptWritten)
+    // However the row ended: a failed or cancelled row's target is judged by it
+    // too, once the row had got as far as looking at it.
+    if (m_began)
         m_outcome.targetAfter = fileStamp(m_job.target);
     m_stopPoll.stop();
     QFile::remove(m_scriptPath);

@@ -62,6 +62,7 @@ private:
     ConversionJob m_job;
     std::optional<ScriptLaunch> m_launch;
     std::optional<FileStamp> m_sourceStamp;
+    bool m_began = false; // its target was looked at before anything ran
     RunFolder* m_journal = nullptr;
     int m_jobIndex = 0;
     RowOutcome m_outcome;

@@ -1,8 +1,15 @@
 #include "joblist/rules/ImagesFilter.h"
 
+#include "joblist/rules/Utils.h"
+
 const QStringList& imageExtensions() {
     static const QStringList extensions{
         QStringLiteral("jpg"), QStringLiteral("png"), QStringLiteral("gif"), QStringLiteral("bmp"),
         QStringLiteral("tga"), QStringLiteral("tif"), QStringLiteral("iff")};
     return extensions;
+}
+
+bool hasImageExtension(const QString& fileName) {
+    const QString ext = Utils::getExtension(fileName);
+    return !ext.isEmpty() && imageExtensions().contains(ext);
 }

@@ -14,3 +14,7 @@ public:
     }
     QStringList extensions() const override { return imageExtensions(); }
 };
+
+// Whether a file name ends in an image extension, in any letter case: the
+// rule of the dialog's filter for a file, without looking at the disk.
+bool hasImageExtension(const QString& fileName);

@@ -34,13 +34,17 @@ struct ExitValues {
 // One image of the job table, in column order.
 struct JobRow {
     JobRow() = default;
-    JobRow(bool process_, QString image_, QString newImage_, QString status_)
+    JobRow(bool process_, QString image_, QString newImage_, QString status_, quint32 root_ = 0)
         : process(process_)
+        , root(root_)
         , image(std::move(image_))
         , newImage(std::move(newImage_))
         , status(std::move(status_)) {}
 
-    bool process = true;                  // column 0 "Process"
+    bool process = true; // column 0 "Process"
+    // The folder the row was added from, as an index into the table's
+    // ImageRoots; it sits in the padding after the tick, so it costs no memory.
+    quint32 root = 0;
     QString image;                        // column 1 "Image": the source path
     QString newImage;                     // column 2 "New Image": the .map target
     QString status = Status::Unprocessed; // column 3 "Status"

@@ -1,18 +1,26 @@
 #include "joblist/rules/TargetPaths.h"
 
+#include "joblist/rules/ImageRoots.h"
+#include "joblist/rules/JobRow.h"
+
 #include <algorithm>
 
 namespace {
 const QString mapSuffix = QStringLiteral(".map");
 
+bool isSeparator(QChar c) {
+    return c == u'/' || c == u'\\';
+}
+
 // The pieces a column target is made of: a folder part, the source from its
-// start or its last separator up to its last ".", and the suffix.
+// start, its root's end or its last separator up to its last ".", and the suffix.
 struct ColumnPieces {
     QStringView folder;
     QStringView name;
 };
 
-std::optional<ColumnPieces> columnPieces(const QString& source, const OutputChoice& output) {
+std::optional<ColumnPieces> columnPieces(const QString& source, QStringView root,
+                                         const OutputChoice& output) {
     const qsizetype dot = source.lastIndexOf(QLatin1Char('.'));
     if (output.sameDirectory) {
         if (dot < 0)
@@ -22,19 +30,40 @@ std::optional<ColumnPieces> columnPieces(const QString& source, const OutputChoi
     const qsizetype separator = lastSeparator(source);
     if (separator < 0 || dot < separator)
         return std::nullopt;
-    return ColumnPieces{output.directory, QStringView(source).mid(separator, dot - separator)};
+    const qsizetype from = belowRoot(source, root);
+    return ColumnPieces{output.directory, QStringView(source).mid(from, dot - from)};
 }
 } // namespace
 
 qsizetype lastSeparator(QStringView path) {
     // One backward scan for either separator: it stops at the file name.
-    const auto separator = [](QChar c) { return c == u'/' || c == u'\\'; };
-    const auto found = std::find_if(path.rbegin(), path.rend(), separator);
+    const auto found = std::find_if(path.rbegin(), path.rend(), isSeparator);
     return found == path.rend() ? -1 : path.rend() - found - 1;
 }
 
-bool writeTarget(QString& target, const QString& source, const OutputChoice& output) {
-    const std::optional<ColumnPieces> pieces = columnPieces(source, output);
+qsizetype belowRoot(QStringView image, QStringView root) {
+    const qsizetype last = lastSeparator(image);
+    if (root.isEmpty())
+        return last;
+    // The separator a root may end with ("/", "C:\") is the one that opens
+    // the part below it.
+    const qsizetype end = isSeparator(root.back()) ? root.size() - 1 : root.size();
+    if (end >= last || !isSeparator(image[end]) || !image.startsWith(root.first(end)))
+        return last;
+    return end;
+}
+
+QStringView mirroredFolders(QStringView image, QStringView root) {
+    const qsizetype last = lastSeparator(image);
+    if (last < 0)
+        return {};
+    const qsizetype from = belowRoot(image, root);
+    return image.sliced(from, last - from);
+}
+
+bool writeTarget(QString& target, const QString& source, QStringView root,
+                 const OutputChoice& output) {
+    const std::optional<ColumnPieces> pieces = columnPieces(source, root, output);
     if (!pieces)
         return false;
     // Written in place: an unshared target keeps its memory, so rewriting every
@@ -49,36 +78,50 @@ bool writeTarget(QString& target, const QString& source, const OutputChoice& out
 
 std::optional<QString> sameDirectoryTarget(const QString& source) {
     QString target;
-    if (!writeTarget(target, source, OutputChoice{}))
+    if (!writeTarget(target, source, {}, OutputChoice{}))
         return std::nullopt;
     return target;
 }
 
-std::optional<QString> outputDirectoryTarget(const QString& source, const QString& directory) {
+std::optional<QString> outputDirectoryTarget(const QString& source, const QString& directory,
+                                             QStringView root) {
     QString target;
-    if (!writeTarget(target, source, OutputChoice{false, directory}))
+    if (!writeTarget(target, source, root, OutputChoice{false, directory}))
         return std::nullopt;
     return target;
 }
 
 QString LineTarget::joined() const {
     QString path;
-    path.reserve(directory.size() + rest.size());
-    path.append(directory).append(rest);
+    path.reserve(directory.size() + folders.size() + rest.size());
+    path.append(directory).append(folders).append(rest);
     return path;
 }
 
-std::optional<LineTarget> lineTarget(const QString& rowTarget, const OutputChoice& output) {
-    if (output.sameDirectory)
-        return LineTarget{{}, rowTarget};
-    const qsizetype separator = lastSeparator(rowTarget);
-    if (separator < 0)
-        return std::nullopt;
-    return LineTarget{output.directory, QStringView(rowTarget).sliced(separator)};
+QString LineTarget::folderToMake() const {
+    if (!makesFolder())
+        return {};
+    QString path;
+    path.reserve(directory.size() + folders.size());
+    path.append(directory).append(folders);
+    return path;
 }
 
-std::optional<QString> commandTargetPath(const QString& rowTarget, const OutputChoice& output) {
-    const std::optional<LineTarget> target = lineTarget(rowTarget, output);
+std::optional<LineTarget> lineTarget(const JobRow& row, const ImageRoots& roots,
+                                     const OutputChoice& output) {
+    if (output.sameDirectory)
+        return LineTarget{{}, {}, row.newImage};
+    const qsizetype separator = lastSeparator(row.newImage);
+    if (separator < 0)
+        return std::nullopt;
+    const QString& root = roots.at(row.root);
+    return LineTarget{output.directory, mirroredFolders(row.image, root),
+                      QStringView(row.newImage).sliced(separator), !root.isEmpty()};
+}
+
+std::optional<QString> commandTargetPath(const JobRow& row, const ImageRoots& roots,
+                                         const OutputChoice& output) {
+    const std::optional<LineTarget> target = lineTarget(row, roots, output);
     if (!target)
         return std::nullopt;
     return target->joined();

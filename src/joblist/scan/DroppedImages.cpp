@@ -1,8 +1,5 @@
 #include "joblist/scan/DroppedImages.h"
 
-#include "joblist/rules/ImagesFilter.h"
-#include "joblist/scan/FolderImages.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QMimeData>
@@ -17,17 +14,11 @@ bool bringsLocalFiles(const QMimeData* data) {
     return false;
 }
 
-QStringList imagesFromDrop(const QList<QUrl>& urls) {
-    const ImagesFilter filter;
-    QStringList images;
+QStringList localPathsOf(const QList<QUrl>& urls) {
+    QStringList paths;
     for (const QUrl& url : urls) {
-        if (!url.isLocalFile())
-            continue;
-        const QFileInfo entry(url.toLocalFile());
-        if (entry.isDir())
-            images << imageFilesIn(entry.absoluteFilePath());
-        else if (entry.isFile() && filter.accept(entry))
-            images << QDir::toNativeSeparators(entry.absoluteFilePath());
+        if (url.isLocalFile())
+            paths << QDir::toNativeSeparators(url.toLocalFile());
     }
-    return images;
+    return paths;
 }

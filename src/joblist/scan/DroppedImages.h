@@ -10,7 +10,6 @@ class QMimeData;
 // anything else (web addresses, text) is refused.
 bool bringsLocalFiles(const QMimeData* data);
 
-// The images a drop adds, in the order dropped: a file when its extension is
-// an image extension (no dialog filtered it), a folder's image files as "Add
-// Directory" takes them. Paths in native separators.
-QStringList imagesFromDrop(const QList<QUrl>& urls);
+// The local files and folders a drop brings, in the order dropped, in native
+// separators; web addresses and the like are left out.
+QStringList localPathsOf(const QList<QUrl>& urls);
