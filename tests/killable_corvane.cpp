@@ -30,6 +30,7 @@ int main(int argc, char* argv[]) {
     Dialogs::Testing::enable();
     CorvaneGUI window;
     CorvaneGUI::system = TargetSystem::Mac;
+    CorvaneGUI::conversionsAtOnce = 2; // whatever this machine's cores
     CorvaneGUI::fieldImfCopy->setText(qEnvironmentVariable("CORVANE_TEST_CONVERTER"));
     CorvaneGUI::checkCustom->setChecked(true);
     CorvaneGUI::fieldCustom->setText(qEnvironmentVariable("CORVANE_TEST_SWITCHES"));

@@ -65,7 +65,8 @@ private slots:
     void oddFileNamesReachTheConverterIntact();
     void converterMissing_data();
     void converterMissing();
-    void successfulExitWithoutOutputIsAFailure();
+    void convertersThatMisbehave_data();
+    void convertersThatMisbehave();
     void windowsFlavourOnThisHost();
     void permissionCommandFailing();
     void unplaceableTargetStopsBeforeRunning();
@@ -243,18 +244,39 @@ void TestConversion::converterMissing() {
     QVERIFY(T::messages().back().text.endsWith(" was not found on this machine."));
 }
 
-void TestConversion::successfulExitWithoutOutputIsAFailure() {
+void TestConversion::convertersThatMisbehave_data() {
+    QTest::addColumn<QByteArray>("converter");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("detail");
+    QTest::newRow("claims success, writes nothing")
+        << QByteArray("exit 0") << "Error Processing Files"
+        << "but the .map file is missing";
+    // The out-of-memory killer, say: the row did not run to its end.
+    QTest::newRow("its script killed under it")
+        << QByteArray("kill -KILL $PPID") << "Exception Error"
+        << "crashed or was killed";
+}
+
+void TestConversion::convertersThatMisbehave() {
+#ifdef Q_OS_WIN
+    QSKIP("needs a POSIX shell");
+#endif
+    QFETCH(QByteArray, converter);
+    QFETCH(QString, box);
+    QFETCH(QString, detail);
     auto window = converterWindow();
-    // A converter that claims success and writes nothing, and a stale target
-    // left from an earlier run: neither may be stamped "Converted".
-    QVERIFY(TestSupport::writeFile(path("lazy.sh"), "#!/bin/sh\nexit 0\n", true));
+    QVERIFY(TestSupport::writeFile(path("lazy.sh"), "#!/bin/sh\n" + converter + "\n", true));
     G::fieldImfCopy->setText(path("lazy.sh"));
+    // A stale target left from an earlier run is no conversion either, and stays as it was.
     QVERIFY(TestSupport::writeFile(path("old.map"), "from last week"));
     G::addImageRows({image("old.png"), image("new.png")});
     G::processImages();
     QVERIFY(TestSupport::finishRun());
-    QVERIFY(lastMessageIs(Kind::Error, "Corvane", "Error Processing Files"));
+    QVERIFY(lastMessageIs(Kind::Error, "Corvane", box));
+    QVERIFY2(T::messages().back().details.contains(detail),
+             qPrintable(T::messages().back().details));
     QCOMPARE(statuses(), QStringList({"Failed", "Failed"}));
+    QCOMPARE(TestSupport::readAll(path("old.map")), "from last week");
 }
 
 void TestConversion::windowsFlavourOnThisHost() {
@@ -265,10 +287,13 @@ void TestConversion::windowsFlavourOnThisHost() {
     G::itemSystemWindows->trigger();
     G::addImageRows({image("a.png"), image("b.png")});
     G::model->setProcess(1, false);
+    QVERIFY(TestSupport::writeFile(path("a.map"), "an earlier conversion"));
     G::processImages();
     QVERIFY(TestSupport::finishRun());
     QVERIFY(lastMessageIs(Kind::Error, "Corvane", "Exception Error"));
     QCOMPARE(statuses(), QStringList({"Failed", "Unprocessed"}));
+    // Nothing ran, so nothing of the earlier conversion is taken for unfinished work.
+    QCOMPARE(TestSupport::readAll(path("a.map")), "an earlier conversion");
     QCOMPARE(QDir(".").entryList(QDir::Files), QStringList());
 }
 

@@ -17,7 +17,10 @@ void TestOutputTail::outputTailKeepsTheNewestBytes() {
     tail.append("abc", 3);
     QCOMPARE(tail.bytes(), "abc");
     QVERIFY(!tail.truncated());
-    for (char c = 'd'; c <= 'z'; ++c)
+    tail.append("defgh", 5); // full to the byte: nothing lost yet
+    QCOMPARE(tail.bytes(), "abcdefgh");
+    QVERIFY(!tail.truncated());
+    for (char c = 'i'; c <= 'z'; ++c)
         tail.append(&c, 1);
     QCOMPARE(tail.bytes(), "stuvwxyz");
     QVERIFY(tail.truncated());

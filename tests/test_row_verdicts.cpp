@@ -204,6 +204,11 @@ void TestRowVerdicts::reportsForPeople() {
     QCOMPARE(exitValuesText(TargetSystem::Mac, quiet),
              "Chmod exited with 0, the script exited with 4.");
     QCOMPARE(exitValuesText(TargetSystem::Windows, quiet), "The script exited with 4.");
+    quiet.permissionExit = 1; // the script never ran: nothing to say of its .map
+    quiet.scriptExit = 0;
+    QCOMPARE(exitValuesText(TargetSystem::Mac, quiet),
+             "Chmod exited with 1, the script exited with 0.");
+    quiet.permissionExit = 0;
     quiet.scriptExit = 0;
     QVERIFY(exitValuesText(TargetSystem::Windows, quiet).contains(".map file is missing"));
     quiet.cancelled = true;

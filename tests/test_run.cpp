@@ -150,6 +150,7 @@ private slots:
     void chattyConverterNeitherBlocksNorGrows();
     void closingTheWindowEndsRunAndProgram();
     void skipDecidesFromTheLedger();
+    void skippedRowsCountAsDone();
     void halfWrittenTargetsGo();
     void aLedgerThatCannotServeIsSaidOnce();
 
@@ -388,15 +389,17 @@ void TestRun::cancelEndsRunningRowsOnly() {
     G::addImageRows(sources);
     TestSupport::setStatus(*G::model, 3, Status::Failed); // an earlier run's verdict stays
 
-    for (bool byClosing : {false, true}) {
+    for (const char* how : {"button", "close", "escape"}) {
         QFile::remove(m_log);
         G::processImages();
         QVERIFY(G::activeRun);
         QTRY_COMPARE_WITH_TIMEOUT(startedPids(m_log).size(), 2, 10000);
         QProgressDialog* dialog = progressDialog();
         QVERIFY(dialog);
-        if (byClosing) {
+        if (how == QLatin1String("close")) {
             dialog->close();
+        } else if (how == QLatin1String("escape")) {
+            QTest::keyClick(dialog, Qt::Key_Escape);
         } else {
             QPushButton* cancel = cancelButton(dialog);
             QVERIFY(cancel);
@@ -437,7 +440,8 @@ void TestRun::cancelKillsAConverterThatIgnoresTerminate() {
     const qint64 pid = startedPids(m_log).first();
     G::activeRun->cancel();
     QVERIFY(processRunning(pid)); // the polite request alone does not end it
-    QVERIFY(TestSupport::finishRun(8000));
+    // Killed, and the row ended, once the grace period is over: not seconds later.
+    QVERIFY(TestSupport::finishRun(RowConversion::TerminateGraceMs * 3 / 2));
     QVERIFY(!processRunning(pid));
     QCOMPARE(statuses(), QStringList{"Failed"});
 }
@@ -460,6 +464,19 @@ void TestRun::chattyConverterNeitherBlocksNorGrows() {
     QVERIFY(row.note.size() <= 4096);
     QVERIFY(row.note.endsWith("imf_copy: failing with exit code 3 as asked"));
     QCOMPARE(T::messages().back().text, "Error Processing Files. Code: 03");
+
+    // Output that is not UTF-8 (a converter speaking Latin-1) grows as it is decoded: its end
+    // is what is kept.
+    QVERIFY(TestSupport::writeFile(path("latin1.sh"),
+                                   "#!/bin/sh\nhead -c 3000 /dev/zero | tr '\\0' '\\351'\n"
+                                   "echo; echo 'imf_copy: last words'; exit 3\n",
+                                   true));
+    G::fieldImfCopy->setText(path("latin1.sh"));
+    G::model->setProcess(0, true);
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    QVERIFY(G::model->row(0).note.size() <= 4096);
+    QVERIFY(G::model->row(0).note.endsWith("imf_copy: last words"));
 }
 
 void TestRun::closingTheWindowEndsRunAndProgram() {
@@ -488,6 +505,13 @@ void TestRun::closingTheWindowEndsRunAndProgram() {
         QVERIFY(T::messages().empty()); // the program ends: no box
         QCOMPARE(scriptsUnder(cache()), QStringList());
     }
+    // A window that goes mid-run takes its converters along, without a grace period.
+    QFile::remove(m_log);
+    G::processImages();
+    QTRY_VERIFY_WITH_TIMEOUT(!startedPids(m_log).isEmpty(), 10000);
+    m_window.reset();
+    for (qint64 pid : startedPids(m_log))
+        QTRY_VERIFY_WITH_TIMEOUT(!processRunning(pid), RowConversion::TerminateGraceMs);
 }
 
 namespace {
@@ -571,6 +595,28 @@ void TestRun::skipDecidesFromTheLedger() {
     runAgain();
     QCOMPARE(convertedSources(m_args).size(), 5);
     QCOMPARE(tooltip(3), "converter changed");
+}
+
+void TestRun::skippedRowsCountAsDone() {
+    useSwitches("--switches-from-image"); // the same flags in both runs
+    G::addImageRow(image("done.png"));
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    // Ticked again with Skip on: left out, while a slow row that has no record runs.
+    G::itemSkipUpToDate->trigger();
+    QVERIFY(TestSupport::writeFile(path("slow.png"), "#imf_copy --sleep-ms 20000\n"));
+    G::addImageRow(path("slow.png"));
+    G::model->setProcess(0, true);
+    G::processImages();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        progressDialog() && progressDialog()->labelText().startsWith("Converting 2 of 2: slow.png"),
+        10000);
+    QCOMPARE(ticks(), QList<bool>({false, true}));
+    G::activeRun->cancel();
+    QVERIFY(TestSupport::finishRun());
+    QCOMPARE(T::messages().back().text,
+             "Processing Cancelled\n\n1 converted, 1 not converted.\n\n1 image was up to date.");
+    QCOMPARE(tooltip(1), "no record of converting it\nCancelled while converting.");
 }
 
 void TestRun::halfWrittenTargetsGo() {

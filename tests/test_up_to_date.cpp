@@ -16,6 +16,7 @@ LedgerRecord recorded() {
 } // namespace
 
 Q_DECLARE_METATYPE(std::optional<RunReason>)
+Q_DECLARE_METATYPE(std::optional<LedgerRecord>)
 
 class TestUpToDate : public QObject {
     Q_OBJECT
@@ -26,7 +27,7 @@ private slots:
 };
 
 void TestUpToDate::decisions_data() {
-    QTest::addColumn<bool>("hasRecord");
+    QTest::addColumn<std::optional<LedgerRecord>>("record");
     QTest::addColumn<std::optional<FileStamp>>("source");
     QTest::addColumn<std::optional<FileStamp>>("target");
     QTest::addColumn<QString>("options");
@@ -37,40 +38,44 @@ void TestUpToDate::decisions_data() {
     const ConverterIdentity replaced{converter.path, FileStamp{71000, 200}};
     const ConverterIdentity other{"/usr/autodesk/maya2024/bin/imf_copy", converter.stamp};
     const ConverterIdentity missing{};
-    QTest::newRow("all as recorded") << true << S(image) << S(map) << "-p " << converter << R();
-    QTest::newRow("no record") << false << S(image) << S(map) << "-p " << converter
+    const std::optional<LedgerRecord> rec = recorded(), none;
+    std::optional<LedgerRecord> unknownThen = recorded();
+    unknownThen->converter = missing;
+    QTest::newRow("all as recorded") << rec << S(image) << S(map) << "-p " << converter << R();
+    QTest::newRow("no record") << none << S(image) << S(map) << "-p " << converter
                                << R(RunReason::NoRecord);
-    QTest::newRow("image rewritten") << true << S(FileStamp{1000, 6000}) << S(map) << "-p "
+    QTest::newRow("image rewritten") << rec << S(FileStamp{1000, 6000}) << S(map) << "-p "
                                      << converter << R(RunReason::ImageChanged);
     QTest::newRow("image restored, older, another size")
-        << true << S(FileStamp{999, 4000}) << S(map) << "-p " << converter
+        << rec << S(FileStamp{999, 4000}) << S(map) << "-p " << converter
         << R(RunReason::ImageChanged);
-    QTest::newRow("image gone") << true << S() << S(map) << "-p " << converter
+    QTest::newRow("image gone") << rec << S() << S(map) << "-p " << converter
                                 << R(RunReason::ImageChanged);
-    QTest::newRow("flags") << true << S(image) << S(map) << "-p -r " << converter
+    QTest::newRow("flags") << rec << S(image) << S(map) << "-p -r " << converter
                            << R(RunReason::FlagsChanged);
     QTest::newRow("converter replaced")
-        << true << S(image) << S(map) << "-p " << replaced << R(RunReason::ConverterChanged);
+        << rec << S(image) << S(map) << "-p " << replaced << R(RunReason::ConverterChanged);
     QTest::newRow("another converter")
-        << true << S(image) << S(map) << "-p " << other << R(RunReason::ConverterChanged);
+        << rec << S(image) << S(map) << "-p " << other << R(RunReason::ConverterChanged);
     QTest::newRow("converter not found")
-        << true << S(image) << S(map) << "-p " << missing << R(RunReason::ConverterChanged);
-    QTest::newRow(".map edited") << true << S(image) << S(FileStamp{301, 9000}) << "-p "
-                                 << converter << R(RunReason::MapChanged);
-    QTest::newRow(".map removed") << true << S(image) << S() << "-p " << converter
+        << rec << S(image) << S(map) << "-p " << missing << R(RunReason::ConverterChanged);
+    QTest::newRow("converter not found, then either")
+        << unknownThen << S(image) << S(map) << "-p " << missing << R(RunReason::ConverterChanged);
+    QTest::newRow(".map edited") << rec << S(image) << S(FileStamp{301, 9000}) << "-p " << converter
+                                 << R(RunReason::MapChanged);
+    QTest::newRow(".map removed") << rec << S(image) << S() << "-p " << converter
                                   << R(RunReason::MapChanged);
     QTest::newRow("the image is named first")
-        << true << S(FileStamp{1, 1}) << S() << "" << other << R(RunReason::ImageChanged);
+        << rec << S(FileStamp{1, 1}) << S() << "" << other << R(RunReason::ImageChanged);
 }
 
 void TestUpToDate::decisions() {
-    QFETCH(bool, hasRecord);
+    QFETCH(std::optional<LedgerRecord>, record);
     QFETCH(std::optional<FileStamp>, source);
     QFETCH(std::optional<FileStamp>, target);
     QFETCH(QString, options);
     QFETCH(ConverterIdentity, now);
     QFETCH(std::optional<RunReason>, reason);
-    const std::optional<LedgerRecord> record = hasRecord ? std::optional(recorded()) : std::nullopt;
     const SkipDecision decision = decideSkip(record, {source, target}, options, now);
     QCOMPARE(decision.reason, reason);
     QCOMPARE(decision.upToDate(), !reason);

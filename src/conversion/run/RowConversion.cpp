@@ -41,6 +41,10 @@ RowConversion::RowConversion(TargetSystem system, QString scriptPath, Conversion
 RowConversion::~RowConversion() {
     if (m_tree && (m_tree->alive() || (m_process && m_process->state() != QProcess::NotRunning)))
         m_tree->kill();
+    // A process still running is reaped as it is destroyed, and would report its end, and its
+    // last output, to a row and a gobbler already gone.
+    if (m_process)
+        m_process->disconnect();
     m_gobbler.reset();
     m_process.reset();
     if (!m_done)
