@@ -17,6 +17,7 @@ private slots:
     void mirroredTargets_data();
     void mirroredTargets();
     void rootsAreSharedByIndex();
+    void lastSeparatorAtEveryPlace();
 };
 
 void TestTargetPaths::targets_data() {
@@ -201,4 +202,24 @@ void TestTargetPaths::rootsAreSharedByIndex() {
 }
 
 QTEST_MAIN(TestTargetPaths)
+// The scan takes the units in blocks: a separator in any place of a block, at
+// a block's edge, several in one block, or none must give the last one.
+void TestTargetPaths::lastSeparatorAtEveryPlace() {
+    for (int length = 0; length <= 34; ++length) {
+        for (int at = -1; at < length; ++at) {
+            for (const QChar separator : {QChar(u'/'), QChar(u'\\')}) {
+                QString path(length, u'a');
+                if (at >= 0)
+                    path[at] = separator;
+                if (at > 2)
+                    path[at / 2] = u'/'; // an earlier one that must not win
+                QCOMPARE(lastSeparator(path), at < 0 ? -1 : at);
+                // A view into the middle of a longer text ends where it ends.
+                const QString around = QStringLiteral("/") + path + QStringLiteral("/\\");
+                QCOMPARE(lastSeparator(QStringView(around).sliced(1, length)), at < 0 ? -1 : at);
+            }
+        }
+    }
+}
+
 #include "test_target_paths.moc"

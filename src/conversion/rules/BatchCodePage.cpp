@@ -41,7 +41,10 @@ const std::bitset<0x10000>& heldCharacters() {
 } // namespace
 
 bool BatchCodePage::holds(QStringView text) const {
-    // ASCII is the same bytes in every code page; paths are nearly all ASCII.
+    // ASCII is the same bytes in every code page; paths are nearly all ASCII,
+    // which Qt tells in large steps.
+    if (QtPrivate::isAscii(text))
+        return true;
     const auto beyond =
         std::find_if(text.begin(), text.end(), [](QChar c) { return c >= u'\x80'; });
     return beyond == text.end() || holdsBeyondAscii(text.sliced(beyond - text.begin()));

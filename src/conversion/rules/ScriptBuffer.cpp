@@ -51,31 +51,49 @@ void ScriptBuffer::addLine(QStringView line) {
     endLine();
 }
 
-// Hands only the runs of non-ASCII characters to the code page and copies the
-// ASCII between them: the IBM tables Qt reaches swap a few control characters
-// (0x1A, 0x1C, 0x7F) that Windows' own code pages leave alone.
+// ASCII is the same bytes in UTF-8 and in every code page, and Qt's UTF-8
+// encoder copies it in large steps: a line of ASCII, nearly every line, is one
+// call. Only the runs beyond ASCII go to the code page, for the IBM tables Qt
+// reaches swap a few control characters (0x1A, 0x1C, 0x7F) that Windows' own
+// code pages leave alone.
 char* ScriptBuffer::appendToCodePage(char* out, QStringView text) {
-    for (auto at = text.begin(); at != text.end();) {
-        const auto asciiStart = std::find_if(at, text.end(), isAscii);
-        out = m_codePage->encode(QStringView(at, asciiStart), out);
-        const auto asciiEnd = std::find_if_not(asciiStart, text.end(), isAscii);
-        out = std::transform(asciiStart, asciiEnd, out,
-                             [](QChar c) { return static_cast<char>(c.unicode()); });
-        at = asciiEnd;
+    if (QtPrivate::isAscii(text))
+        return m_utf8.appendToBuffer(out, text);
+    while (!text.isEmpty()) {
+        const auto beyond = std::find_if_not(text.begin(), text.end(), isAscii);
+        out = m_utf8.appendToBuffer(out, QStringView(text.begin(), beyond));
+        const auto back = std::find_if(beyond, text.end(), isAscii);
+        if (back != beyond)
+            out = m_codePage->encode(QStringView(beyond, back), out);
+        text = QStringView(back, text.end());
     }
     return out;
 }
 
-ScriptBuffer& ScriptBuffer::operator+=(QStringView text) {
+void ScriptBuffer::encode(QStringView text) {
     char* out = reserveFor(text.size());
-    // Qt's own UTF-8 encoder already takes ASCII in large steps.
     out = m_codePage ? appendToCodePage(out, text) : m_utf8.appendToBuffer(out, text);
     m_used = out - m_bytes.constData();
+}
+
+ScriptBuffer& ScriptBuffer::operator+=(QStringView text) {
+    // UTF-8 takes each piece as it comes; a code page line is gathered first,
+    // so that the check for ASCII runs once a line, not once a piece.
+    if (m_codePage)
+        m_line += text;
+    else
+        encode(text);
     return *this;
 }
 
 void ScriptBuffer::endLine() {
-    *this += m_separator;
+    if (!m_codePage) {
+        encode(m_separator);
+        return;
+    }
+    m_line += m_separator;
+    encode(m_line);
+    m_line.resize(0); // keeps its capacity
 }
 
 QByteArray ScriptBuffer::take() {

@@ -45,11 +45,13 @@ public:
 
 private:
     char* reserveFor(qsizetype chars);
+    void encode(QStringView text);
     char* appendToCodePage(char* out, QStringView text);
 
     QStringEncoder m_utf8;
     std::optional<BatchCodePage> m_codePage; // set when the script goes in the code page
     QString m_separator;
+    QString m_line; // the open line of a code page script; its memory serves every line
     QByteArray m_bytes;
     qsizetype m_used = 0;
 };

@@ -1,17 +1,26 @@
 #include "conversion/rules/TargetClashes.h"
 
 #include <QDir>
+#include <QHash>
 
-#include <algorithm>
-#include <unordered_map>
+#include <array>
 
 namespace {
-// One character as compared: letter case folded, "\" read as "/".
-QChar folded(QChar c) {
-    if (c == u'\\')
-        return u'/';
-    const char32_t fold = QChar::toCaseFolded(c.unicode());
-    return fold <= 0xffff ? QChar(static_cast<char16_t>(fold)) : c;
+// One character as compared: letter case folded, "\" read as "/". Paths are
+// nearly all ASCII, which a table folds without Unicode's look-ups.
+constexpr std::array<char16_t, 128> asciiFolds = [] {
+    std::array<char16_t, 128> table{};
+    for (char16_t c = 0; c < 128; ++c)
+        table[c] = c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+    table[u'\\'] = u'/';
+    return table;
+}();
+
+char16_t folded(char16_t c) {
+    if (c < 0x80)
+        return asciiFolds[c];
+    const char32_t fold = QChar::toCaseFolded(static_cast<char32_t>(c));
+    return fold <= 0xffff ? static_cast<char16_t>(fold) : c;
 }
 
 // What follows the directory every target shares: the mirrored folders and the rest.
@@ -20,24 +29,34 @@ struct Tail {
     QStringView rest;
 };
 
-QString foldedKey(const Tail& tail) {
-    QString key(tail.folders.size() + tail.rest.size(), Qt::Uninitialized);
-    std::transform(tail.rest.begin(), tail.rest.end(),
-                   std::transform(tail.folders.begin(), tail.folders.end(), key.begin(), folded),
-                   folded);
-    return key;
-}
-
 // Every target is the same directory followed by its own tail; only the tails
-// need comparing.
+// need comparing. Their folded texts go into one buffer, so that a check over
+// a hundred thousand rows makes no string per row; the table holds views.
 TargetClashes findClashes(QStringView directory, const std::vector<Tail>& tails, int maxExamples) {
-    std::unordered_map<QString, size_t> firstJob;
-    firstJob.reserve(tails.size());
+    qsizetype total = 0;
+    for (const Tail& tail : tails)
+        total += tail.folders.size() + tail.rest.size();
+    QString keys(total, Qt::Uninitialized);
+    std::vector<QStringView> views;
+    views.reserve(tails.size());
+    char16_t* out = reinterpret_cast<char16_t*>(keys.data());
+    for (const Tail& tail : tails) {
+        char16_t* start = out;
+        for (QStringView part : {tail.folders, tail.rest}) {
+            for (const QChar c : part)
+                *out++ = folded(c.unicode());
+        }
+        views.emplace_back(start, out - start);
+    }
+    QHash<QStringView, size_t> firstJob; // the first job of each key, counted from 1
+    firstJob.reserve(static_cast<qsizetype>(tails.size()));
     std::vector<char> clashes(tails.size(), 0);
     for (size_t job = 0; job < tails.size(); ++job) {
-        const auto [first, isNew] = firstJob.try_emplace(foldedKey(tails[job]), job);
-        if (!isNew)
-            clashes[first->second] = 1;
+        size_t& first = firstJob[views[job]];
+        if (first == 0)
+            first = job + 1;
+        else
+            clashes[first - 1] = 1;
     }
     TargetClashes result;
     for (size_t job = 0; job < tails.size(); ++job) {

@@ -4,6 +4,11 @@
 #include "joblist/rules/JobRow.h"
 
 #include <algorithm>
+#include <bit>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 const QString mapSuffix = QStringLiteral(".map");
@@ -36,13 +41,36 @@ std::optional<ColumnPieces> columnPieces(const QString& source, QStringView root
 } // namespace
 
 qsizetype lastSeparator(QStringView path) {
-    // One backward scan for either separator: it stops at the file name.
-    const auto found = std::find_if(path.rbegin(), path.rend(), isSeparator);
-    return found == path.rend() ? -1 : path.rend() - found - 1;
+    // One backward scan for either separator: it stops at the file name. Every
+    // target, clash check and script line scans a path or two per row, so this
+    // is the one routine written for SSE2 by hand. Exporting 100,000 rows: a
+    // plain loop scans for 80 M instructions of the export's 390 M, eight
+    // units at a time for 12 M (callgrind, the README's figures).
+    const char16_t* text = path.utf16();
+    qsizetype end = path.size();
+#if defined(__SSE2__)
+    const __m128i slash = _mm_set1_epi16(u'/');
+    const __m128i backslash = _mm_set1_epi16(u'\\');
+    for (; end >= 8; end -= 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + end - 8));
+        const __m128i found =
+            _mm_or_si128(_mm_cmpeq_epi16(units, slash), _mm_cmpeq_epi16(units, backslash));
+        // Two bits per unit: the highest set bit marks the last separator.
+        if (const auto bits = static_cast<unsigned>(_mm_movemask_epi8(found)))
+            return end - 8 + (std::bit_width(bits) - 1) / 2;
+    }
+#endif
+    while (end-- > 0) {
+        if (text[end] == u'/' || text[end] == u'\\')
+            return end;
+    }
+    return -1;
 }
 
-qsizetype belowRoot(QStringView image, QStringView root) {
-    const qsizetype last = lastSeparator(image);
+namespace {
+// Where the part of an image below its root starts, given the image's last
+// separator: found once by the caller, for a scan costs more than the rest.
+qsizetype belowRootBefore(QStringView image, QStringView root, qsizetype last) {
     if (root.isEmpty())
         return last;
     // The separator a root may end with ("/", "C:\") is the one that opens
@@ -52,12 +80,17 @@ qsizetype belowRoot(QStringView image, QStringView root) {
         return last;
     return end;
 }
+} // namespace
+
+qsizetype belowRoot(QStringView image, QStringView root) {
+    return belowRootBefore(image, root, lastSeparator(image));
+}
 
 QStringView mirroredFolders(QStringView image, QStringView root) {
     const qsizetype last = lastSeparator(image);
     if (last < 0)
         return {};
-    const qsizetype from = belowRoot(image, root);
+    const qsizetype from = belowRootBefore(image, root, last);
     return image.sliced(from, last - from);
 }
 
