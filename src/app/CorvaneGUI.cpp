@@ -70,6 +70,10 @@ CorvaneGUI::~CorvaneGUI() {
 }
 
 void CorvaneGUI::buildMenus() {
+    // An export like Create Script, but of files for other machines: it sits in
+    // the File menu rather than crowding the row of the two run buttons.
+    menuFile->addAction(itemExportFarmJob);
+    menuFile->addSeparator();
     menuFile->addAction(itemExit);
     menuBar->addMenu(menuFile);
 
@@ -96,8 +100,8 @@ void CorvaneGUI::buildMenus() {
     for (QMenu* menu : {menuFile, menuEdit, menuTheme, menuSystem, menuConversions, menuHelp})
         menu->setParent(this, menu->windowFlags());
     for (QAction* item :
-         {itemExit, itemLookThemed, itemLookSystem, itemSystemWindows, itemSystemMac,
-          itemSkipUpToDate, itemAbout, itemUpdate, itemDonate, itemForums})
+         {itemExportFarmJob, itemExit, itemLookThemed, itemLookSystem, itemSystemWindows,
+          itemSystemMac, itemSkipUpToDate, itemAbout, itemUpdate, itemDonate, itemForums})
         item->setParent(this);
 }
 

@@ -75,6 +75,7 @@ public:
     static inline QMenu* menuSystem = nullptr;
     static inline QMenu* menuConversions = nullptr;
     static inline QMenu* menuHelp = nullptr;
+    static inline QAction* itemExportFarmJob = nullptr;
     static inline QAction* itemExit = nullptr;
     static inline QAction* itemLookThemed = nullptr;
     static inline QAction* itemLookSystem = nullptr;
@@ -173,6 +174,7 @@ public:
     static void packFrame();
     static void processImages();
     static void createScript();
+    static void exportFarmJob();
     // Puts every option back to its state at start: used at start and by Reset.
     static void applyDefaultOptions();
     // Locks whatever could change the table or the options, or unlocks it.
@@ -212,6 +214,9 @@ public:
         void actionPerformed() const;
     };
     struct ListenerCreateScript {
+        void actionPerformed() const;
+    };
+    struct ListenerExportFarmJob {
         void actionPerformed() const;
     };
     struct ListenerFileExit {

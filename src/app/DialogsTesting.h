@@ -12,4 +12,7 @@ void recordFileRequest(const FileRequest& request);
 void record(MessageKind kind, const QString& title, const QString& text, const QString& details);
 void recordQuestion(const QString& title, const QString& text);
 bool recordUrl(const QUrl& url);
+bool realFarmDialog();
+std::optional<FarmSettings> takeFarmSettings(int images);
+void recordFarmSettingsRequest(int images);
 } // namespace Dialogs::Testing::Detail

@@ -66,6 +66,9 @@ void CorvaneGUI::setUpClass() {
     menuSystem = new QMenu(QStringLiteral("System"));
     menuConversions = new QMenu(QStringLiteral("Conversions at Once"));
     menuHelp = new QMenu(QStringLiteral("&Help"));
+    itemExportFarmJob = new QAction(QStringLiteral("&Export Farm Job..."));
+    itemExportFarmJob->setToolTip(
+        QStringLiteral("Save the ticked images as a Slurm job array and a plain task list"));
     itemExit = new QAction(QStringLiteral("E&xit"));
     itemLookThemed = new QAction(QStringLiteral("&Quillmere"));
     itemLookSystem = new QAction(QStringLiteral("System &Default"));
