@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QProcess>
@@ -165,6 +166,23 @@ void listMeasurements(const Settings& s, QTemporaryDir& scratch) {
                 },
                 [] { G::createScript(); }),
             "ms");
+        G::system = system;
+
+        // A farm job: NAME.tasks (a longer line per row), NAME.sbatch, the README and
+        // the log folder, through the window's own listener.
+        const QString farmJob = scratch.filePath(QStringLiteral("farm/night"));
+        QDir().mkpath(scratch.filePath(QStringLiteral("farm")));
+        G::system = TargetSystem::Mac;
+        row("export a farm job (three files, task lines with the skip clause)", n,
+            timeMs(
+                s.runs,
+                [&] {
+                    Dialogs::Testing::queueFarmSettings(defaultFarmSettings(n));
+                    Dialogs::Testing::queueFiles(Dialogs::FileAnswer{{farmJob}, 0});
+                },
+                [] { G::exportFarmJob(); }),
+            "ms");
+        row("its NAME.tasks", n, QFileInfo(farmJob + ".tasks").size() / 1048576.0, "MB");
         G::system = system;
 
         G::checkSameDirectory->setChecked(true);
