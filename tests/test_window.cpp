@@ -115,7 +115,7 @@ void TestWindow::menus() {
     using G = CorvaneGUI;
     QCOMPARE(window->QMainWindow::menuBar(), G::menuBar);
     QCOMPARE(actionTexts(G::menuBar), QStringList({"&File", "&Edit", "&Help"}));
-    QCOMPARE(actionTexts(G::menuFile), QStringList{"E&xit"});
+    QCOMPARE(actionTexts(G::menuFile), QStringList({"&Export Farm Job...", "", "E&xit"}));
     QCOMPARE(actionTexts(G::menuEdit),
              QStringList({"Theme", "System", "Conversions at Once", "Skip Up-to-Date Images"}));
     QVERIFY(G::itemSkipUpToDate->isCheckable() && !G::itemSkipUpToDate->isChecked());
