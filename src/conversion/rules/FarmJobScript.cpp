@@ -74,7 +74,7 @@ QByteArray farmBatchScript(const FarmJob& job, const QString& version) {
         "first=$(( (SLURM_ARRAY_TASK_ID - 1) * images_per_task + 1 ))\n"
         "last=$(( SLURM_ARRAY_TASK_ID * images_per_task ))\n"
         "[ \"$last\" -le \"$images\" ] || last=$images\n"
-        "echo \"Task $SLURM_ARRAY_TASK_ID on $(uname -n): lines $first to $last of "
+        "echo \"Task $SLURM_ARRAY_TASK_ID on $HOSTNAME: lines $first to $last of "
         "$folder/$tasks\"\n"
         "\n"
         "# Every line runs, each in a shell of its own that cannot read the list.\n"
