@@ -21,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QProcess>
@@ -235,6 +236,22 @@ void listMeasurements(const Settings& s, QTemporaryDir& scratch) {
                     G::labelSummary->repaint();
                 }),
             "ms");
+        // A farm job: NAME.tasks (a longer line per row), NAME.sbatch, the README and
+        // the log folder, through the window's own listener.
+        const QString farmJob = scratch.filePath(QStringLiteral("farm/night"));
+        QDir().mkpath(scratch.filePath(QStringLiteral("farm")));
+        G::system = TargetSystem::Mac;
+        row("export a farm job (three files, task lines with the skip clause)", n,
+            timeMs(
+                s.runs,
+                [&] {
+                    Dialogs::Testing::queueFarmSettings(defaultFarmSettings(n));
+                    Dialogs::Testing::queueFiles(Dialogs::FileAnswer{{farmJob}, 0});
+                },
+                [] { G::exportFarmJob(); }),
+            "ms");
+        row("its NAME.tasks", n, QFileInfo(farmJob + ".tasks").size() / 1048576.0, "MB");
+        G::system = system;
 
         G::checkSameDirectory->setChecked(true);
         G::table->scrollTo(G::model->index(n / 2, 0));

@@ -40,6 +40,7 @@ struct Settings {
     int overheadRows = 1000;
     int bigRows = 100000;
     int failingRows = 20000;
+    int images = 0; // 0: four for every core
 };
 
 double median(std::vector<double> values) {
@@ -164,10 +165,18 @@ int main(int argc, char* argv[]) {
     Settings s;
     const QStringList args = application.arguments();
     if (args.contains(QStringLiteral("--quick")))
-        s = {1, 50, 20, 200, 100};
+        s = {1, 50, 20, 200, 100, 0};
     // "--rows N" shortens the long runs for a look at the other figures.
     if (const qsizetype at = args.indexOf(QStringLiteral("--rows")); at > 0 && at + 1 < args.size())
         s.bigRows = s.failingRows = args[at + 1].toInt();
+    // "--images N --burn-ms T" sets the batch of the first figures, as the farm
+    // job's figures use 16 x 500 ms.
+    if (const qsizetype at = args.indexOf(QStringLiteral("--images"));
+        at > 0 && at + 1 < args.size())
+        s.images = args[at + 1].toInt();
+    if (const qsizetype at = args.indexOf(QStringLiteral("--burn-ms"));
+        at > 0 && at + 1 < args.size())
+        s.burnMs = args[at + 1].toInt();
     Dialogs::Testing::enable(); // result boxes are recorded, not shown
     Look::rememberSystemLook();
     Look::installThemed();
@@ -188,7 +197,7 @@ int main(int argc, char* argv[]) {
     out << "| measurement | result |" << Qt::endl << "|---|---|" << Qt::endl;
 
     // All cores at work: N = 4 x cores images that each burn T of processor time.
-    const int images = 4 * cores;
+    const int images = s.images > 0 ? s.images : 4 * cores;
     fillRows(folder, images, Sources::Images);
     useConverter(QStringLiteral(FAKE_IMF_COPY), QStringLiteral("--burn-ms %1").arg(s.burnMs));
     std::vector<double> serial, parallel;

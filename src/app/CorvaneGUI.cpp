@@ -78,6 +78,9 @@ CorvaneGUI::~CorvaneGUI() {
 }
 
 void CorvaneGUI::buildMenus() {
+    // An export like Create Script, but of files for other machines: it sits in
+    // the File menu rather than crowding the row of the two run buttons.
+    menuFile->addAction(itemExportFarmJob);
     menuFile->addAction(itemSaveReport);
     menuFile->addSeparator();
     menuFile->addAction(itemExit);
@@ -110,9 +113,9 @@ void CorvaneGUI::buildMenus() {
     for (QMenu* menu : {menuFile, menuEdit, menuTheme, menuSystem, menuConversions, menuHelp})
         menu->setParent(this, menu->windowFlags());
     for (QAction* item :
-         {itemSaveReport, itemExit, itemLookThemed, itemLookSystem, itemSystemWindows,
-          itemSystemMac, itemSkipUpToDate, itemIncludeSubfolders, itemSelectFailed,
-          itemSelectUnprocessed, itemAbout, itemUpdate, itemDonate, itemForums})
+         {itemExportFarmJob, itemSaveReport, itemExit, itemLookThemed, itemLookSystem,
+          itemSystemWindows, itemSystemMac, itemSkipUpToDate, itemIncludeSubfolders,
+          itemSelectFailed, itemSelectUnprocessed, itemAbout, itemUpdate, itemDonate, itemForums})
         item->setParent(this);
 }
 

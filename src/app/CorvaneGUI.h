@@ -89,6 +89,7 @@ public:
     static inline QMenu* menuSystem = nullptr;
     static inline QMenu* menuConversions = nullptr;
     static inline QMenu* menuHelp = nullptr;
+    static inline QAction* itemExportFarmJob = nullptr;
     static inline QAction* itemSaveReport = nullptr;
     static inline QAction* itemExit = nullptr;
     static inline QAction* itemLookThemed = nullptr;
@@ -236,6 +237,7 @@ public:
     static void announceRunEnd(RunReport report, Dialogs::MessageKind kind, const QString& text,
                                const QString& details);
     static void saveReport();
+    static void exportFarmJob();
     // Puts every option back to its state at start: used at start and by Reset.
     static void applyDefaultOptions();
     // Locks whatever could change the table or the options, or unlocks it.
@@ -277,6 +279,9 @@ public:
         void actionPerformed() const;
     };
     struct ListenerCreateScript {
+        void actionPerformed() const;
+    };
+    struct ListenerExportFarmJob {
         void actionPerformed() const;
     };
     struct ListenerFileSaveReport {

@@ -3,6 +3,7 @@
 #include "app/CorvaneGUI.h"
 #include "app/DialogsTesting.h"
 #include "app/FileFilterProxyModel.h"
+#include "conversion/FarmJobDialog.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -197,6 +198,18 @@ bool openUrl(const QUrl& url) {
     if (Testing::Detail::enabled())
         return Testing::Detail::recordUrl(url);
     return QDesktopServices::openUrl(url);
+}
+
+std::optional<FarmSettings> askFarmSettings(int images) {
+    if (Testing::Detail::enabled()) {
+        if (!Testing::Detail::realFarmDialog())
+            return Testing::Detail::takeFarmSettings(images);
+        Testing::Detail::recordFarmSettingsRequest(images);
+    }
+    FarmJobDialog dialog(images, CorvaneGUI::frame);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.settings();
 }
 
 } // namespace Dialogs

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/rules/FarmJob.h"
 #include "joblist/rules/FileFilter.h"
 
 #include <QString>
@@ -55,11 +56,17 @@ std::optional<FileAnswer> chooseFiles(const FileRequest& request);
 // Hands an address (a web page, or a local file or folder) to the desktop.
 bool openUrl(const QUrl& url);
 
+// The settings of a farm job of `images` ticked images, asked in a modal
+// dialog over the main window; nothing when the user cancels.
+std::optional<FarmSettings> askFarmSettings(int images);
+
 // Test side: once enabled, nothing is shown; answers come from the queues
 // (a question with no queued answer is "No", a dialog with none is cancelled)
 // and every exchange is recorded. With real file dialogs switched on,
 // chooseFiles still records each request but shows the real dialog, for a
 // test to work through its widgets; messages and questions stay recorded.
+// The farm settings dialog has its switch of its own; unanswered, it is
+// cancelled.
 namespace Testing {
 struct Message {
     MessageKind kind;
@@ -81,12 +88,15 @@ void showRealMessageBoxes(bool real);
 void queueFiles(std::optional<FileAnswer> answer);
 void setOpenUrlResult(bool result);
 void showRealFileDialogs(bool real);
+void queueFarmSettings(std::optional<FarmSettings> answer);
+void showRealFarmDialog(bool real);
 
 const std::vector<Message>& messages();
 const std::vector<QString>& questions();      // their texts
 const std::vector<QString>& questionTitles(); // one for each text
 const std::vector<FileRequest>& fileRequests();
 const std::vector<QUrl>& openedUrls();
+const std::vector<int>& farmSettingsRequests(); // the image count of each
 } // namespace Testing
 
 } // namespace Dialogs

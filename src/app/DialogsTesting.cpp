@@ -9,6 +9,7 @@ struct State {
     bool openUrlResult = true;
     bool realFileDialogs = false;
     bool realMessageBoxes = false;
+    bool realFarmDialog = false;
     std::deque<bool> answers;
     std::deque<bool> offers;
     std::deque<std::optional<FileAnswer>> files;
@@ -17,6 +18,8 @@ struct State {
     std::vector<QString> questionTitles;
     std::vector<FileRequest> fileRequests;
     std::vector<QUrl> urls;
+    std::deque<std::optional<FarmSettings>> farmSettings;
+    std::vector<int> farmSettingsRequests;
 };
 
 State& state() {
@@ -78,6 +81,18 @@ const std::vector<QUrl>& openedUrls() {
     return state().urls;
 }
 
+void queueFarmSettings(std::optional<FarmSettings> answer) {
+    state().farmSettings.push_back(answer);
+}
+
+void showRealFarmDialog(bool real) {
+    state().realFarmDialog = real;
+}
+
+const std::vector<int>& farmSettingsRequests() {
+    return state().farmSettingsRequests;
+}
+
 namespace Detail {
 bool enabled() {
     return state().enabled;
@@ -132,6 +147,23 @@ void recordQuestion(const QString& title, const QString& text) {
 bool recordUrl(const QUrl& url) {
     state().urls.push_back(url);
     return state().openUrlResult;
+}
+
+bool realFarmDialog() {
+    return state().realFarmDialog;
+}
+
+void recordFarmSettingsRequest(int images) {
+    state().farmSettingsRequests.push_back(images);
+}
+
+std::optional<FarmSettings> takeFarmSettings(int images) {
+    recordFarmSettingsRequest(images);
+    if (state().farmSettings.empty())
+        return std::nullopt;
+    const std::optional<FarmSettings> answer = state().farmSettings.front();
+    state().farmSettings.pop_front();
+    return answer;
 }
 } // namespace Detail
 } // namespace Dialogs::Testing

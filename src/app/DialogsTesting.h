@@ -14,4 +14,7 @@ void recordFileRequest(const FileRequest& request);
 void record(Message message);
 void recordQuestion(const QString& title, const QString& text);
 bool recordUrl(const QUrl& url);
+bool realFarmDialog();
+std::optional<FarmSettings> takeFarmSettings(int images);
+void recordFarmSettingsRequest(int images);
 } // namespace Dialogs::Testing::Detail

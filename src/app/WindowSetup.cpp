@@ -72,6 +72,9 @@ void CorvaneGUI::setUpClass() {
     menuSystem = new QMenu(QStringLiteral("System"));
     menuConversions = new QMenu(QStringLiteral("Conversions at Once"));
     menuHelp = new QMenu(QStringLiteral("&Help"));
+    itemExportFarmJob = new QAction(QStringLiteral("&Export Farm Job..."));
+    itemExportFarmJob->setToolTip(
+        QStringLiteral("Save the ticked images as a Slurm job array and a plain task list"));
     itemSaveReport = new QAction(QStringLiteral("Save Report..."));
     itemSaveReport->setEnabled(false); // until a run has ended
     itemExit = new QAction(QStringLiteral("E&xit"));

@@ -39,6 +39,7 @@ void CorvaneGUI::attachListeners() {
     onToggle<ListenerSameDirectory>(checkSameDirectory, this);
     connect(fieldDirectory, &QLineEdit::textChanged, this,
             [] { ListenerDirectory{}.textChanged(); });
+    onTrigger<ListenerExportFarmJob>(itemExportFarmJob, this);
     onTrigger<ListenerFileSaveReport>(itemSaveReport, this);
     onTrigger<ListenerFileExit>(itemExit, this);
     onTrigger<ListenerEditLook0>(itemLookThemed, this);

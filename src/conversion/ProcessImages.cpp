@@ -160,6 +160,7 @@ void CorvaneGUI::lockForRun(bool locked) {
           static_cast<QWidget*>(buttonRemoveConverted), static_cast<QWidget*>(buttonReset)})
         widget->setEnabled(!locked);
     menuEdit->setEnabled(!locked);
+    itemExportFarmJob->setEnabled(!locked);
 }
 
 void CorvaneGUI::ListenerProcessImages::actionPerformed() const {

@@ -105,6 +105,19 @@ public:
         out += QStringView(u"\"");
     }
 
+    // The same line writing to `rawTarget` instead of a row's target: a text
+    // the script expands itself (a variable holding a temporary name), copied
+    // as it is.
+    template <typename Sink>
+    void appendToRawTarget(Sink& out, QStringView source, QStringView rawTarget) const {
+        out += QStringView(m_prefix);
+        out += QStringView(u"\"");
+        appendPath(out, source);
+        out += QStringView(u"\" \"");
+        out += rawTarget;
+        out += QStringView(u"\"");
+    }
+
     // Whether the code page holds every character of the ticked rows' lines;
     // what quoting adds is ASCII.
     bool heldBy(const BatchCodePage& codePage, const std::vector<JobRow>& rows) const;

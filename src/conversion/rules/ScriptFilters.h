@@ -15,3 +15,10 @@ public:
     QString description() const override { return QStringLiteral("Batch File (Windows .bat)"); }
     QStringList extensions() const override { return {QStringLiteral("bat")}; }
 };
+
+// The Slurm batch script of a farm job.
+class SbatchFilter final : public FileFilter {
+public:
+    QString description() const override { return QStringLiteral("Slurm Job (.sbatch)"); }
+    QStringList extensions() const override { return {QStringLiteral("sbatch")}; }
+};

@@ -1,0 +1,66 @@
+// File > "Export Farm Job...": saves the ticked rows as a Slurm job array and
+// a plain task list that other farm managers take too.
+#include "app/CorvaneGUI.h"
+
+#include "app/Dialogs.h"
+#include "conversion/rules/FarmJobTexts.h"
+#include "conversion/rules/ScriptFilters.h"
+#include "conversion/rules/TargetClashes.h"
+#include "conversion/run/FarmJobWriter.h"
+#include "joblist/JobTableModel.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLineEdit>
+
+#include <algorithm>
+
+void CorvaneGUI::exportFarmJob() {
+    using Dialogs::MessageKind;
+    if (system == TargetSystem::Windows) {
+        Dialogs::showMessage(MessageKind::Information, farmDialogTitle(), farmWindowsFlavourText());
+        return;
+    }
+    const std::vector<JobRow>& rows = model->rows();
+    const int images = static_cast<int>(
+        std::count_if(rows.begin(), rows.end(), [](const JobRow& row) { return row.process; }));
+    if (images == 0) {
+        Dialogs::showMessage(MessageKind::Information, farmDialogTitle(), farmNothingTickedText());
+        return;
+    }
+    const std::optional<QString> clash =
+        clashQuestion(findTargetClashes(rows, commandSettings().roots, commandSettings().output));
+    if (clash && !Dialogs::ask(dialogTitle, *clash))
+        return;
+    const std::optional<FarmSettings> settings = Dialogs::askFarmSettings(images);
+    if (!settings)
+        return;
+
+    Dialogs::FileRequest request;
+    request.mode = Dialogs::FileMode::Save;
+    request.title = farmDialogTitle();
+    if (!checkSameDirectory->isChecked() && QFileInfo(fieldDirectory->text()).isDir())
+        request.startDirectory = fieldDirectory->text();
+    request.filters = {std::make_shared<SbatchFilter>()};
+    request.currentFilter = 0;
+    const std::optional<Dialogs::FileAnswer> answer = Dialogs::chooseFiles(request);
+    if (!answer || answer->files.isEmpty())
+        return;
+    const FarmJobFiles files = farmJobFiles(answer->files.first());
+    if (const std::optional<FarmNameProblem> problem = farmNameProblem(files.name)) {
+        Dialogs::showMessage(MessageKind::Warning, farmDialogTitle(),
+                             farmNameProblemText(*problem));
+        return;
+    }
+
+    const FarmJob job{files.name, images, *settings};
+    const FarmJobWrite written =
+        writeFarmJob(files, job, model->rows(), commandSettings(), version);
+    const FarmJobBox box = farmJobBox(job, files, written);
+    Dialogs::showMessage(box.success ? MessageKind::Information : MessageKind::Warning, box.title,
+                         box.text, box.details);
+}
+
+void CorvaneGUI::ListenerExportFarmJob::actionPerformed() const {
+    exportFarmJob();
+}
