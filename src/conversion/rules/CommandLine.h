@@ -68,23 +68,15 @@ public:
 
     // Appends one line to `out`, a QString or any sink that takes `+= QStringView`.
     template <typename Sink> void append(Sink& out, QStringView source, QStringView target) const {
-        out += QStringView(m_prefix);
-        out += QStringView(u"\"");
-        appendPath(out, source);
-        out += QStringView(u"\" \"");
-        appendPath(out, target);
-        out += QStringView(u"\"");
+        appendLine(out, source, [&] { appendPath(out, target); });
     }
     template <typename Sink>
     void append(Sink& out, QStringView source, const LineTarget& target) const {
-        out += QStringView(m_prefix);
-        out += QStringView(u"\"");
-        appendPath(out, source);
-        out += QStringView(u"\" \"");
-        appendPath(out, target.directory);
-        appendPath(out, target.folders);
-        appendPath(out, target.rest);
-        out += QStringView(u"\"");
+        appendLine(out, source, [&] {
+            appendPath(out, target.directory);
+            appendPath(out, target.folders);
+            appendPath(out, target.rest);
+        });
     }
 
     // Appends the line that makes the folder of a mirrored target (and the
@@ -110,12 +102,7 @@ public:
     // as it is.
     template <typename Sink>
     void appendToRawTarget(Sink& out, QStringView source, QStringView rawTarget) const {
-        out += QStringView(m_prefix);
-        out += QStringView(u"\"");
-        appendPath(out, source);
-        out += QStringView(u"\" \"");
-        out += rawTarget;
-        out += QStringView(u"\"");
+        appendLine(out, source, [&] { out += rawTarget; });
     }
 
     // Whether the code page holds every character of the ticked rows' lines;
@@ -123,6 +110,16 @@ public:
     bool heldBy(const BatchCodePage& codePage, const std::vector<JobRow>& rows) const;
 
 private:
+    // The prefix, the quoted source, then the target as `appendTarget` writes it, quoted.
+    template <typename Sink, typename AppendTarget>
+    void appendLine(Sink& out, QStringView source, AppendTarget appendTarget) const {
+        out += QStringView(m_prefix);
+        out += QStringView(u"\"");
+        appendPath(out, source);
+        out += QStringView(u"\" \"");
+        appendTarget();
+        out += QStringView(u"\"");
+    }
     template <typename Sink> void appendFolder(Sink& out, const LineTarget& target) const {
         appendPath(out, target.directory);
         appendPath(out, target.folders);
