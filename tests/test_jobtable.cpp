@@ -6,6 +6,7 @@
 #include "joblist/LeftShortening.h"
 #include "joblist/customTable.h"
 #include "testsupport/TestSupport.h"
+#include "theme/Look.h"
 
 #include "joblist/JobTableHeader.h"
 
@@ -22,11 +23,25 @@
 #include <QTest>
 #include <QToolTip>
 
+#include <cmath>
 #include <numeric>
 
 namespace {
 JobRow row(const QString& image, const QString& status = Status::Unprocessed, bool process = true) {
     return JobRow{process, image, image + ".map", status};
+}
+
+// WCAG contrast ratio, 1 (none) to 21 (black on white).
+double contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 // Every character is 10 pixels wide, "..." only 6, as dots are narrow.
@@ -59,6 +74,7 @@ private slots:
     void leftShorteningWhenTheWholeIsWiderThanItsParts();
     void leftDotRendererKeepsTheEndVisible();
     void statusColours();
+    void selectedRowsStayLegible();
 };
 
 void TestJobTable::modelPassesTheModelTester() {
@@ -547,6 +563,49 @@ void TestJobTable::statusColours() {
     other.initFrom(CorvaneGUI::table);
     renderer->initStyleOption(&other, CorvaneGUI::model->index(1, 3));
     QCOMPARE(other.palette.color(QPalette::Text), defaultText);
+}
+
+// A selected row keeps its Status colour ("Select Failed" selects exactly the
+// rows whose status matters), so that colour must read on the selection as
+// well as on the table, in either look, with the window active or not.
+void TestJobTable::selectedRowsStayLegible() {
+    Look::rememberSystemLook();
+    auto window = TestSupport::makeWindow();
+    CorvaneGUI::model->appendRows({row("/a.png", Status::Failed), row("/b.png", Status::Converted),
+                                   row("/c.png", Status::Unprocessed)});
+    customTable* table = CorvaneGUI::table;
+    for (const bool themed : {true, false}) {
+        QVERIFY(themed ? Look::installThemed() : Look::installSystem());
+        QTRY_COMPARE(table->palette().color(QPalette::Base),
+                     QApplication::palette().color(QPalette::Base));
+        for (int r = 0; r < 3; ++r)
+            for (const int column : {JobTableModel::ImageColumn, JobTableModel::NewImageColumn,
+                                     JobTableModel::StatusColumn})
+                for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+                    QStyleOptionViewItem option;
+                    option.initFrom(table);
+                    option.state |= QStyle::State_Selected;
+                    option.palette.setCurrentColorGroup(group);
+                    const QModelIndex index = CorvaneGUI::model->index(r, column);
+                    QAbstractItemDelegate* renderer = table->itemDelegateForColumn(column);
+                    if (column == JobTableModel::StatusColumn)
+                        static_cast<ColourRenderer*>(renderer)->initStyleOption(&option, index);
+                    else
+                        static_cast<LeftDotRenderer*>(renderer)->initStyleOption(&option, index);
+                    const QPalette& p = option.palette;
+                    const QString where = QString("%1 look, row %2, column %3, group %4")
+                                              .arg(themed ? "themed" : "system")
+                                              .arg(r)
+                                              .arg(column)
+                                              .arg(int(group));
+                    QVERIFY2(contrast(p.color(group, QPalette::HighlightedText),
+                                      p.color(group, QPalette::Highlight)) >= 4.5,
+                             qPrintable(where));
+                    QVERIFY2(contrast(p.color(group, QPalette::Text),
+                                      p.color(group, QPalette::Base)) >= 4.5,
+                             qPrintable(where));
+                }
+    }
 }
 
 QTEST_MAIN(TestJobTable)

@@ -4,8 +4,10 @@
 #include "joblist/JobTableHeader.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/LeftDotRenderer.h"
+#include "joblist/SelectionColours.h"
 #include "joblist/scan/DroppedImages.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -64,6 +66,27 @@ customTable::customTable(QWidget* parent)
     viewport()->setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DropOnly);
     setDropIndicatorShown(false);
+    followLook();
+}
+
+bool customTable::event(QEvent* event) {
+    const bool handled = QTableView::event(event);
+    // A change of look changes the highlight the selection is tinted from.
+    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange)
+        followLook();
+    return handled;
+}
+
+void customTable::followLook() {
+    const QPalette selection = lightSelection(QApplication::palette(this));
+    // Setting the palette reports a change again: stop once it holds.
+    const QPalette now = palette();
+    bool same = true;
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+            same = same && now.color(group, role) == selection.color(group, role);
+    if (!same)
+        setPalette(selection);
 }
 
 void customTable::configureColumns() {

@@ -46,6 +46,7 @@ signals:
     void pathsDropped(const QStringList& paths);
 
 protected:
+    bool event(QEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -56,6 +57,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void followLook();
     bool acceptsDrops() const;
     bool isLocked() const;
     void toggleTick(int row);
