@@ -257,6 +257,15 @@ int main(int argc, char* argv[]) {
     const double live = runAll(cores);
     const double liveOwn = lastOwnSeconds;
     const double peakLive = statusMb("VmHWM:");
+    // Against the records of that run, before the queue alone writes every
+    // target again without recording.
+    G::ledger->flush();
+    const auto [warmMs, allSkipped] = skipDecisionMs();
+    ::sync();
+    QFile dropCaches(QStringLiteral("/proc/sys/vm/drop_caches"));
+    const bool dropped = dropCaches.open(QIODevice::WriteOnly) && dropCaches.write("3\n") == 2;
+    dropCaches.close();
+    const auto [coldMs, coldSkipped] = skipDecisionMs();
     const double quiet = runAll(cores, Through::QueueAlone);
     const double quietOwn = lastOwnSeconds;
     row(QStringLiteral("%1 rows, %2 at once, live table and progress").arg(s.bigRows).arg(cores),
@@ -269,13 +278,6 @@ int main(int argc, char* argv[]) {
     row(QStringLiteral("the window's run without recording (ledger unusable)"),
         number(unrecorded, 1) +
             " s (recording: " + number((live - unrecorded) * 1000 / s.bigRows, 3) + " ms a row)");
-    G::ledger->flush();
-    const auto [warmMs, allSkipped] = skipDecisionMs();
-    ::sync();
-    QFile dropCaches(QStringLiteral("/proc/sys/vm/drop_caches"));
-    const bool dropped = dropCaches.open(QIODevice::WriteOnly) && dropCaches.write("3\n") == 2;
-    dropCaches.close();
-    const auto [coldMs, coldSkipped] = skipDecisionMs();
     row(QStringLiteral("Skip decision, %1 rows, empty ledger (%2 left out)")
             .arg(s.bigRows)
             .arg(noneSkipped),

@@ -144,6 +144,8 @@ void TestFarmExport::writesTheJobBesideTheChosenName() {
     QVERIFY2(T::messages().back().text.startsWith("Farm job created: 2 images in 2 tasks."),
              qPrintable(T::messages().back().text));
     QVERIFY(T::messages().back().text.contains(QDir::toNativeSeparators(m_dir->path())));
+    QVERIFY(T::messages().back().text.endsWith(
+        "The converter \"imf_copy\" was not found on this machine."));
     QCOMPARE(filesIn(m_dir->path()),
              QStringList({"night.README.txt", "night.logs", "night.sbatch", "night.tasks"}));
 

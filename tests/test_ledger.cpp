@@ -36,6 +36,9 @@ private slots:
     void aPlaceThatCannotBeWrittenRecordsNothing();
     void twoRunsRecordIntoOneLedgerAtOnce();
     void stampsOfAFolderMostlyMissingOrPresent();
+    void stampsAcrossFoldersInTurn();
+    void manyTargetsAreFoundByKeyOrByScan_data();
+    void manyTargetsAreFoundByKeyOrByScan();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -188,6 +191,58 @@ void TestLedger::stampsOfAFolderMostlyMissingOrPresent() {
     check();
     QVERIFY(QDir().mkpath(path("folder.map")));
     QVERIFY(!fileStamp(path("folder.map"))); // only files have stamps
+}
+
+void TestLedger::stampsAcrossFoldersInTurn() {
+    // Files in a few folders taking turns, then in more folders than are kept
+    // open, beside files whose folder is missing or is a file.
+    std::vector<QString> paths;
+    for (int i = 0; i < 60; ++i) {
+        const QString file = path(QString("f%1/img %2.png").arg(i < 30 ? i % 3 : i % 7).arg(i));
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        if (i % 3 != 0)
+            QVERIFY(TestFiles::writeFile(file, QByteArray(i, 'x')));
+        paths.push_back(file);
+        paths.push_back(path(QString("missing %1/a.map").arg(i % 2)));
+        paths.push_back(file + "/a.map");
+    }
+    const std::vector<std::optional<FileStamp>> stamps = fileStamps(paths);
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const QFileInfo info(paths[i]);
+        QCOMPARE(bool(stamps[i]), info.isFile());
+        if (stamps[i])
+            QCOMPARE(stamps[i]->size, info.size());
+    }
+}
+
+void TestLedger::manyTargetsAreFoundByKeyOrByScan_data() {
+    QTest::addColumn<int>("recorded");
+    QTest::addColumn<int>("asked");
+    QTest::newRow("a few of many") << 1200 << 3;
+    QTest::newRow("many of many more, in several queries") << 4000 << 1100;
+    QTest::newRow("most of the ledger, read whole") << 1200 << 1100;
+}
+
+void TestLedger::manyTargetsAreFoundByKeyOrByScan() {
+    QFETCH(int, recorded);
+    QFETCH(int, asked);
+    Ledger ledger(path("ledger.sqlite"));
+    for (int i = 0; i < recorded; ++i)
+        ledger.record(record(QString("/out/%1.map").arg(i)));
+    ledger.flush();
+    // Every third asked for is not recorded, and one target stands twice.
+    std::vector<QString> targets;
+    for (int i = 0; i < asked; ++i)
+        targets.push_back(QString("/out/%1.map").arg(i % 3 == 2 ? recorded + i : 7 * i % recorded));
+    targets.push_back(targets.front());
+    const auto found = ledger.lookup(targets);
+    QCOMPARE(found.size(), targets.size());
+    for (size_t i = 0; i < targets.size(); ++i) {
+        const bool isRecorded = targets[i].section('/', 2).section('.', 0, 0).toInt() < recorded;
+        QCOMPARE(bool(found[i]), isRecorded);
+        if (isRecorded)
+            QCOMPARE(*found[i], record(targets[i]));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestLedger)

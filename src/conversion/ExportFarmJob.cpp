@@ -3,6 +3,7 @@
 #include "app/CorvaneGUI.h"
 
 #include "app/Dialogs.h"
+#include "conversion/rules/ConverterCheck.h"
 #include "conversion/rules/FarmJobTexts.h"
 #include "conversion/rules/ScriptFilters.h"
 #include "conversion/rules/TargetClashes.h"
@@ -10,6 +11,7 @@
 #include "joblist/JobTableModel.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 
@@ -56,7 +58,11 @@ void CorvaneGUI::exportFarmJob() {
     const FarmJob job{files.name, images, *settings};
     const FarmJobWrite written =
         writeFarmJob(files, job, model->rows(), commandSettings(), version);
-    const FarmJobBox box = farmJobBox(job, files, written);
+    FarmJobBox box = farmJobBox(job, files, written);
+    // Written all the same, as Create Script does: the nodes may well have it.
+    if (box.success && checkConverter(fieldImfCopy->text()) != ConverterState::Found)
+        box.text += QStringLiteral("\n\n") +
+                    converterNotHereText(QDir::toNativeSeparators(fieldImfCopy->text()));
     Dialogs::showMessage(box.success ? MessageKind::Information : MessageKind::Warning, box.title,
                          box.text, box.details);
 }

@@ -12,7 +12,12 @@
 #include <thread>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <string_view>
 #endif
 
 namespace {
@@ -30,22 +35,66 @@ std::optional<FileStamp> stampOf(const struct stat& info) {
 }
 
 // Looks a path up without allocating: the name is encoded into a buffer the
-// thread reuses for every file (the file system's names are UTF-8 here).
+// thread reuses for every file (the file system's names are UTF-8 here). The
+// folder of the last few look-ups stays open, and a file in it is looked up by
+// its name alone: the kernel then walks one step of the path, not every
+// folder from the root, which is most of the cost of a look-up in a library
+// several folders deep.
 class Lookup {
 public:
+    Lookup() = default;
+    Lookup(const Lookup&) = delete;
+    Lookup& operator=(const Lookup&) = delete;
+    ~Lookup() {
+        for (const Folder& folder : m_folders)
+            ::close(folder.fd);
+    }
+
     std::optional<FileStamp> stamp(const QString& path) {
         m_name.resize(static_cast<size_t>(3 * path.size() + 1));
         char* end = m_encoder.appendToBuffer(m_name.data(), path);
         *end = '\0';
+        const std::string_view whole(m_name.data(), static_cast<size_t>(end - m_name.data()));
+        const size_t slash = whole.rfind('/');
         struct stat info {};
-        if (::stat(m_name.data(), &info) != 0)
+        const int folder =
+            slash == std::string_view::npos || slash == 0 ? -1 : folderFd(whole.substr(0, slash));
+        const int result = folder >= 0 ? ::fstatat(folder, m_name.data() + slash + 1, &info, 0)
+                                       : ::stat(m_name.data(), &info);
+        if (result != 0)
             return std::nullopt;
         return stampOf(info);
     }
 
 private:
+    struct Folder {
+        std::string path;
+        int fd;
+    };
+
+    // The open folder `path`, opened now if it is not among the last few; -1
+    // when it cannot be opened (the file is then looked up by its whole path).
+    int folderFd(std::string_view path) {
+        for (const Folder& folder : m_folders) {
+            if (folder.path == path)
+                return folder.fd;
+        }
+        const int fd = ::open(std::string(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return -1;
+        // Sources and targets take turns, in a folder each: a few are kept.
+        constexpr size_t kept = 4;
+        if (m_folders.size() == kept) {
+            ::close(m_folders.front().fd);
+            m_folders.erase(m_folders.begin());
+        }
+        m_folders.push_back({std::string(path), fd});
+        return fd;
+    }
+
     QStringEncoder m_encoder{QStringConverter::Utf8};
     std::vector<char> m_name;
+    std::vector<Folder> m_folders;
 };
 #else
 struct Lookup {

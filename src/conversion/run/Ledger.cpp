@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -228,31 +229,107 @@ void Ledger::flush() {
         QMetaObject::invokeMethod(m_writer, &LedgerWriter::commit, Qt::BlockingQueuedConnection);
 }
 
+namespace {
+LedgerRecord recordAt(const QSqlQuery& query) {
+    LedgerRecord r;
+    r.target = query.value(0).toString();
+    r.source = query.value(1).toString();
+    r.sourceStamp = {query.value(2).toLongLong(), query.value(3).toLongLong()};
+    r.options = query.value(4).toString();
+    r.converter.path = query.value(5).toString();
+    r.converter.stamp = stampFrom(query.value(6), query.value(7));
+    r.targetStamp = {query.value(8).toLongLong(), query.value(9).toLongLong()};
+    r.recordedAtMs = query.value(10).toLongLong();
+    return r;
+}
+
+// Looks the targets up by key, a few hundred a query: one query a target
+// costs Qt SQL about 8 us, which a hundred thousand rows would wait for.
+void lookupByKeys(QSqlDatabase db, const std::vector<QString>& targets,
+                  std::vector<std::optional<LedgerRecord>>& found) {
+    constexpr size_t chunk = 500;
+    db.transaction(); // one snapshot for all of them, and no lock taken per look-up
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    QString prepared;
+    QHash<QString, LedgerRecord> chunkRecords;
+    for (size_t from = 0; from < targets.size(); from += chunk) {
+        const size_t count = std::min(chunk, targets.size() - from);
+        const QString text = QStringLiteral("SELECT %1 FROM conversions WHERE target IN (%2)")
+                                 .arg(QLatin1String(columns),
+                                      QStringLiteral("?,").repeated(qsizetype(count)).chopped(1));
+        if (text != prepared) {
+            query.prepare(text);
+            prepared = text;
+        }
+        for (size_t i = 0; i < count; ++i)
+            query.bindValue(int(i), targets[from + i]);
+        if (!query.exec())
+            continue;
+        chunkRecords.clear();
+        while (query.next()) {
+            LedgerRecord r = recordAt(query);
+            const QString key = r.target;
+            chunkRecords.insert(key, std::move(r));
+        }
+        // A target may stand twice in the list: each place gets its record.
+        for (size_t i = from; i < from + count; ++i) {
+            if (const auto record = chunkRecords.constFind(targets[i]);
+                record != chunkRecords.cend())
+                found[i] = *record;
+        }
+    }
+    query.finish();
+    db.rollback();
+}
+
+size_t recordCount(QSqlDatabase db) {
+    QSqlQuery query(db);
+    return query.exec(QStringLiteral("SELECT count(*) FROM conversions")) && query.next()
+               ? size_t(query.value(0).toLongLong())
+               : 0;
+}
+
+// Looks the targets up by reading the whole table once.
+void lookupByScan(QSqlDatabase db, const std::vector<QString>& targets,
+                  std::vector<std::optional<LedgerRecord>>& found) {
+    QHash<QString, size_t> wanted; // each target's first place in the list
+    wanted.reserve(qsizetype(targets.size()));
+    for (size_t i = 0; i < targets.size(); ++i) {
+        if (!wanted.contains(targets[i]))
+            wanted.insert(targets[i], i);
+    }
+    db.transaction(); // one snapshot, as in lookupByKeys
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (query.exec(QStringLiteral("SELECT %1 FROM conversions").arg(QLatin1String(columns)))) {
+        while (query.next()) {
+            const auto at = wanted.constFind(query.value(0).toString());
+            if (at != wanted.cend())
+                found[*at] = recordAt(query);
+        }
+    }
+    query.finish();
+    db.rollback();
+    // A target may stand twice in the list: each place gets its record.
+    for (size_t i = 0; i < targets.size(); ++i) {
+        if (const size_t first = wanted.value(targets[i]); first != i)
+            found[i] = found[first];
+    }
+}
+} // namespace
+
 std::vector<std::optional<LedgerRecord>> Ledger::lookup(const std::vector<QString>& targets) const {
     std::vector<std::optional<LedgerRecord>> found(targets.size());
     if (!usable())
         return found;
     QSqlDatabase db = QSqlDatabase::database(m_readConnection, false);
-    db.transaction(); // one snapshot for all of them, and no lock taken per look-up
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    query.prepare(
-        QStringLiteral("SELECT %1 FROM conversions WHERE target = ?").arg(QLatin1String(columns)));
-    for (size_t i = 0; i < targets.size(); ++i) {
-        query.bindValue(0, targets[i]);
-        if (!query.exec() || !query.next())
-            continue;
-        LedgerRecord& r = found[i].emplace();
-        r.target = query.value(0).toString();
-        r.source = query.value(1).toString();
-        r.sourceStamp = {query.value(2).toLongLong(), query.value(3).toLongLong()};
-        r.options = query.value(4).toString();
-        r.converter.path = query.value(5).toString();
-        r.converter.stamp = stampFrom(query.value(6), query.value(7));
-        r.targetStamp = {query.value(8).toLongLong(), query.value(9).toLongLong()};
-        r.recordedAtMs = query.value(10).toLongLong();
-    }
-    query.finish();
-    db.rollback();
+    // Reading the whole table costs less a record than looking each one up,
+    // so it pays when the records asked for are a good part of it: a run over
+    // a library that was converted before.
+    if (targets.size() >= 1000 && recordCount(db) <= 3 * targets.size())
+        lookupByScan(db, targets, found);
+    else
+        lookupByKeys(db, targets, found);
     return found;
 }

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <future>
+
 QString ledgerKey(const QString& target) {
     return QDir::cleanPath(QFileInfo(QDir::fromNativeSeparators(target)).absoluteFilePath());
 }
@@ -18,22 +20,24 @@ std::vector<SkipDecision> checkUpToDate(const TickedJobs& ticked, const Ledger& 
     keys.reserve(count);
     for (const ConversionJob& job : ticked.jobs)
         keys.push_back(ledgerKey(job.target));
-    const std::vector<std::optional<LedgerRecord>> records = ledger.lookup(keys);
-
-    // The files of the recorded jobs only: the others run whatever they hold.
-    std::vector<size_t> recorded;
+    // The files are looked up while the ledger is read: both take a while at a
+    // hundred thousand rows, and neither needs the other. Every row's files
+    // are looked up, recorded or not; a row without a record rarely comes
+    // with a ledger that holds others.
     std::vector<QString> paths;
+    paths.reserve(2 * count);
     for (size_t i = 0; i < count; ++i) {
-        if (!records[i])
-            continue;
-        recorded.push_back(i);
         paths.push_back(ticked.jobs[i].source);
         paths.push_back(keys[i]);
     }
-    const std::vector<std::optional<FileStamp>> stamps = fileStamps(paths);
+    auto stamping = std::async(std::launch::async, [&paths] { return fileStamps(paths); });
+    const std::vector<std::optional<LedgerRecord>> records = ledger.lookup(keys);
+    const std::vector<std::optional<FileStamp>> stamps = stamping.get();
     std::vector<CurrentFiles> now(count);
-    for (size_t k = 0; k < recorded.size(); ++k)
-        now[recorded[k]] = {stamps[2 * k], stamps[2 * k + 1]};
+    for (size_t i = 0; i < count; ++i) {
+        if (records[i])
+            now[i] = {stamps[2 * i], stamps[2 * i + 1]};
+    }
 
     std::vector<SkipDecision> decisions;
     decisions.reserve(count);
