@@ -105,7 +105,10 @@ bool endGroup(qint64 group, const std::optional<qint64>& leaderStart) {
 #endif
 }
 
-void recoverFolder(const QString& path, RecoveredRuns& recovered) {
+// Ends a dead run's groups, removes the targets its rows had begun, then its
+// folder. A lock held on it goes last, with the lock's own file: until then a
+// second program starting at the same moment leaves the folder alone.
+void recoverFolder(const QString& path, RecoveredRuns& recovered, QLockFile* held = nullptr) {
     const QHash<int, UnfinishedRow> rows = unfinishedRows(path + QLatin1Char('/') + journalName);
     for (const UnfinishedRow& row : rows) {
         for (const auto& [group, start] : row.groups)
@@ -115,7 +118,19 @@ void recoverFolder(const QString& path, RecoveredRuns& recovered) {
         if (isIncompleteTarget(row.before, fileStamp(row.target)) && QFile::remove(row.target))
             ++recovered.targets;
     }
-    if (QDir(path).removeRecursively())
+    bool removed = true;
+    const QFileInfoList entries = QDir(path).entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                           QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        if (held && entry.fileName() == lockName)
+            continue;
+        removed &= entry.isDir() && !entry.isSymLink()
+                       ? QDir(entry.absoluteFilePath()).removeRecursively()
+                       : QFile::remove(entry.absoluteFilePath());
+    }
+    if (held)
+        held->unlock();
+    if (removed && QDir().rmdir(path))
         ++recovered.folders;
 }
 
@@ -144,8 +159,7 @@ void recoverUnder(const QString& parent, const QString& prefix, RecoveredRuns& r
             lock.removeStaleLockFile();
         if (!lock.tryLock(0)) // taken by whoever recovers it first
             continue;
-        recoverFolder(path, recovered);
-        lock.unlock();
+        recoverFolder(path, recovered, &lock);
     }
 }
 } // namespace
