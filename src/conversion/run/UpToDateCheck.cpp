@@ -9,7 +9,12 @@
 #include <future>
 
 QString ledgerKey(const QString& target) {
-    return QDir::cleanPath(QFileInfo(QDir::fromNativeSeparators(target)).absoluteFilePath());
+    const QString path = QDir::fromNativeSeparators(target);
+    // Targets are nearly always absolute already: no need to ask the file
+    // system's layer for each of a hundred thousand.
+    if (QDir::isAbsolutePath(path))
+        return QDir::cleanPath(path);
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
 std::vector<SkipDecision> checkUpToDate(const TickedJobs& ticked, const Ledger& ledger,
