@@ -18,16 +18,6 @@
 #include <QThread>
 #include <QtTest>
 
-// A missing piece fails the run on CI, which installs Slurm, and skips it elsewhere.
-#define REQUIRE(condition, why)                                                                    \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            if (qEnvironmentVariableIsSet("CI"))                                                   \
-                QFAIL(qPrintable(why));                                                            \
-            QSKIP(qPrintable(why));                                                                \
-        }                                                                                          \
-    } while (false)
-
 namespace {
 using G = CorvaneGUI;
 namespace T = Dialogs::Testing;
@@ -98,9 +88,9 @@ private:
 void TestFarmExportSlurm::initTestCase() {
     QVERIFY(m_dir.isValid());
     const QString missing = SlurmCluster::missingPrerequisite();
-    REQUIRE(missing.isEmpty(), missing);
+    SLURM_REQUIRE(missing.isEmpty(), missing);
     const bool started = m_cluster.start(m_dir.filePath("cluster"));
-    REQUIRE(started, m_cluster.skipReason());
+    SLURM_REQUIRE(started, m_cluster.skipReason());
     m_window = TestSupport::makeWindow(); // Linux: the bash flavour
 }
 

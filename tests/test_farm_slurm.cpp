@@ -11,16 +11,6 @@
 #include <QTest>
 #include <QThread>
 
-// A missing piece fails the run on CI, which installs Slurm, and skips it elsewhere.
-#define REQUIRE(condition, why)                                                                    \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            if (qEnvironmentVariableIsSet("CI"))                                                   \
-                QFAIL(qPrintable(why));                                                            \
-            QSKIP(qPrintable(why));                                                                \
-        }                                                                                          \
-    } while (false)
-
 namespace {
 
 bool writeScript(const QString& path, const QByteArray& text) {
@@ -96,11 +86,11 @@ QString TestFarmSlurm::makeFolder(const QString& name) {
 void TestFarmSlurm::initTestCase() {
     QVERIFY(m_dir.isValid());
     const QString missing = SlurmCluster::missingPrerequisite();
-    REQUIRE(missing.isEmpty(), missing);
+    SLURM_REQUIRE(missing.isEmpty(), missing);
     QElapsedTimer clock;
     clock.start();
     const bool started = m_cluster.start(m_dir.filePath(QStringLiteral("cluster")));
-    REQUIRE(started, m_cluster.skipReason());
+    SLURM_REQUIRE(started, m_cluster.skipReason());
     qInfo("cluster up in %lld ms", clock.elapsed());
 }
 

@@ -30,12 +30,13 @@ void CorvaneGUI::exportFarmJob() {
         Dialogs::showMessage(MessageKind::Information, farmDialogTitle(), farmNothingTickedText());
         return;
     }
+    const CommandSettings settings = commandSettings();
     const std::optional<QString> clash =
-        clashQuestion(findTargetClashes(rows, commandSettings().roots, commandSettings().output));
+        clashQuestion(findTargetClashes(rows, settings.roots, settings.output));
     if (clash && !Dialogs::ask(dialogTitle, *clash))
         return;
-    const std::optional<FarmSettings> settings = Dialogs::askFarmSettings(images);
-    if (!settings)
+    const std::optional<FarmSettings> farm = Dialogs::askFarmSettings(images);
+    if (!farm)
         return;
 
     Dialogs::FileRequest request;
@@ -55,9 +56,8 @@ void CorvaneGUI::exportFarmJob() {
         return;
     }
 
-    const FarmJob job{files.name, images, *settings};
-    const FarmJobWrite written =
-        writeFarmJob(files, job, model->rows(), commandSettings(), version);
+    const FarmJob job{files.name, images, *farm};
+    const FarmJobWrite written = writeFarmJob(files, job, model->rows(), settings, version);
     FarmJobBox box = farmJobBox(job, files, written);
     // Written all the same, as Create Script does: the nodes may well have it.
     if (box.success && checkConverter(fieldImfCopy->text()) != ConverterState::Found)

@@ -4,6 +4,7 @@
 #include "app/Dialogs.h"
 #include "conversion/RunProgressDialog.h"
 #include "conversion/RunSession.h"
+#include "conversion/rules/ConverterCheck.h"
 #include "conversion/rules/RunTexts.h"
 #include "conversion/rules/TargetClashes.h"
 #include "conversion/rules/TickedJobs.h"
@@ -15,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -67,6 +69,18 @@ CommandSettings CorvaneGUI::commandSettings() {
     return {fieldImfCopy->text(), flagOptions(),
             OutputChoice{checkSameDirectory->isChecked(), fieldDirectory->text()}, system,
             model->roots()};
+}
+
+// Process runs nothing with a converter that is not there: one warning
+// instead of a failed row for every image.
+bool CorvaneGUI::converterReadyToRun() {
+    const QString converter = fieldImfCopy->text();
+    const ConverterState state = checkConverter(converter);
+    if (state == ConverterState::Found)
+        return true;
+    Dialogs::showMessage(Dialogs::MessageKind::Warning, dialogTitle,
+                         converterProblemText(state, QDir::toNativeSeparators(converter)));
+    return false;
 }
 
 void CorvaneGUI::processImages() {
