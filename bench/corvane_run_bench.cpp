@@ -6,9 +6,7 @@
 #include "conversion/RunSession.h"
 #include "conversion/rules/TickedJobs.h"
 #include "conversion/run/ConversionQueue.h"
-#include "conversion/run/ConverterPath.h"
 #include "conversion/run/Ledger.h"
-#include "conversion/run/UpToDateCheck.h"
 #include "joblist/JobTableModel.h"
 #include "theme/Look.h"
 
@@ -232,22 +230,6 @@ int main(int argc, char* argv[]) {
     QCoreApplication::processEvents();
     const double before = statusMb("VmRSS:");
     resetPeak();
-    // Skip Up-to-Date Images decides from the ledger and the files as they are now.
-    const auto skipDecisionMs = [] {
-        G::model->updateAll([](int, JobRow& r) { r.process = true; });
-        const CommandSettings settings = G::commandSettings();
-        const std::optional<TickedJobs> ticked =
-            tickedJobs(G::model->rows(), ConverterLines(settings));
-        const ConverterIdentity converter = resolveConverter(settings.converterPath);
-        QElapsedTimer clock;
-        clock.start();
-        const std::vector<SkipDecision> decisions =
-            checkUpToDate(*ticked, G::runLedger(), buildFlagString(settings.flags), converter);
-        const double ms = clock.nsecsElapsed() / 1e6;
-        return std::pair(ms, std::count_if(decisions.begin(), decisions.end(),
-                                           [](const SkipDecision& d) { return d.upToDate(); }));
-    };
-    const auto [emptyLedgerMs, noneSkipped] = skipDecisionMs();
     // What recording costs: the same run with a ledger that cannot be written.
     Ledger* recording = G::ledger;
     G::ledger = new Ledger(scratch.filePath(QStringLiteral("big/texture_0.png/ledger.sqlite")));
@@ -257,15 +239,6 @@ int main(int argc, char* argv[]) {
     const double live = runAll(cores);
     const double liveOwn = lastOwnSeconds;
     const double peakLive = statusMb("VmHWM:");
-    // Against the records of that run, before the queue alone writes every
-    // target again without recording.
-    G::ledger->flush();
-    const auto [warmMs, allSkipped] = skipDecisionMs();
-    ::sync();
-    QFile dropCaches(QStringLiteral("/proc/sys/vm/drop_caches"));
-    const bool dropped = dropCaches.open(QIODevice::WriteOnly) && dropCaches.write("3\n") == 2;
-    dropCaches.close();
-    const auto [coldMs, coldSkipped] = skipDecisionMs();
     const double quiet = runAll(cores, Through::QueueAlone);
     const double quietOwn = lastOwnSeconds;
     row(QStringLiteral("%1 rows, %2 at once, live table and progress").arg(s.bigRows).arg(cores),
@@ -278,21 +251,6 @@ int main(int argc, char* argv[]) {
     row(QStringLiteral("the window's run without recording (ledger unusable)"),
         number(unrecorded, 1) +
             " s (recording: " + number((live - unrecorded) * 1000 / s.bigRows, 3) + " ms a row)");
-    row(QStringLiteral("Skip decision, %1 rows, empty ledger (%2 left out)")
-            .arg(s.bigRows)
-            .arg(noneSkipped),
-        number(emptyLedgerMs) + " ms");
-    row(QStringLiteral("Skip decision, %1 rows against %1 records, page cache warm (%2 left out)")
-            .arg(s.bigRows)
-            .arg(allSkipped),
-        number(warmMs) + " ms");
-    row(QStringLiteral("the same, page cache dropped"),
-        dropped ? number(coldMs) + " ms (" + QString::number(coldSkipped) + " left out)"
-                : QStringLiteral("not measured: the page cache cannot be dropped here"));
-    const QString ledgerFile = Ledger::defaultPath();
-    row(QStringLiteral("ledger on disk, %1 records (with its write-ahead log)").arg(s.bigRows),
-        number((QFileInfo(ledgerFile).size() + QFileInfo(ledgerFile + "-wal").size()) / 1048576.0) +
-            " MB");
     row(QStringLiteral("resident memory holding %1 rows, before any check or run").arg(s.bigRows),
         number(before) + " MB");
     row(QStringLiteral("peak during the checks and the first run"), number(peakLive) + " MB");

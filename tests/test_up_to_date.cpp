@@ -41,6 +41,8 @@ void TestUpToDate::decisions_data() {
     const std::optional<LedgerRecord> rec = recorded(), none;
     std::optional<LedgerRecord> unknownThen = recorded();
     unknownThen->converter = missing;
+    std::optional<LedgerRecord> fromAnother = recorded();
+    fromAnother->source = "/in/a.tif";
     QTest::newRow("all as recorded") << rec << S(image) << S(map) << "-p " << converter << R();
     QTest::newRow("no record") << none << S(image) << S(map) << "-p " << converter
                                << R(RunReason::NoRecord);
@@ -51,6 +53,8 @@ void TestUpToDate::decisions_data() {
         << R(RunReason::ImageChanged);
     QTest::newRow("image gone") << rec << S() << S(map) << "-p " << converter
                                 << R(RunReason::ImageChanged);
+    QTest::newRow("another image of the same size and time")
+        << fromAnother << S(image) << S(map) << "-p " << converter << R(RunReason::ImageChanged);
     QTest::newRow("flags") << rec << S(image) << S(map) << "-p -r " << converter
                            << R(RunReason::FlagsChanged);
     QTest::newRow("converter replaced")
@@ -76,7 +80,7 @@ void TestUpToDate::decisions() {
     QFETCH(QString, options);
     QFETCH(ConverterIdentity, now);
     QFETCH(std::optional<RunReason>, reason);
-    const SkipDecision decision = decideSkip(record, {source, target}, options, now);
+    const SkipDecision decision = decideSkip(record, {source, target, "/in/a.png"}, options, now);
     QCOMPARE(decision.reason, reason);
     QCOMPARE(decision.upToDate(), !reason);
 }

@@ -9,7 +9,9 @@ SkipDecision decideSkip(const std::optional<LedgerRecord>& record, const Current
     }
     decision.recordedOptions = record->options;
     decision.recordedAtMs = record->recordedAtMs;
-    if (now.source != record->sourceStamp)
+    // Another image of the same size and time (a copy that kept its time)
+    // is still another image.
+    if (now.image != record->source || now.source != record->sourceStamp)
         decision.reason = RunReason::ImageChanged;
     else if (options != record->options)
         decision.reason = RunReason::FlagsChanged;

@@ -27,6 +27,7 @@ struct SkipDecision {
 struct CurrentFiles {
     std::optional<FileStamp> source;
     std::optional<FileStamp> target;
+    QString image; // the row's image, as the record names its source
 };
 
 // A ticked row is left out only when the record of its target matches the

@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <thread>
 
 #ifdef Q_OS_UNIX
@@ -17,7 +18,6 @@
 #include <unistd.h>
 
 #include <string>
-#include <string_view>
 #endif
 
 namespace {
@@ -34,120 +34,161 @@ std::optional<FileStamp> stampOf(const struct stat& info) {
                      static_cast<qint64>(written.tv_sec) * 1000000000 + written.tv_nsec};
 }
 
-// Looks a path up without allocating: the name is encoded into a buffer the
-// thread reuses for every file (the file system's names are UTF-8 here). The
-// folder of the last few look-ups stays open, and a file in it is looked up by
-// its name alone: the kernel then walks one step of the path, not every
-// folder from the root, which is most of the cost of a look-up in a library
-// several folders deep.
+// Looks a file up by its name in an open folder, or by its whole path when
+// `folder` is -1: the kernel then walks one step of the path instead of every
+// folder from the root, most of a look-up's cost in a library several folders
+// deep. The name is encoded into a buffer reused for every file (the file
+// system's names are UTF-8 here).
 class Lookup {
 public:
-    Lookup() = default;
-    Lookup(const Lookup&) = delete;
-    Lookup& operator=(const Lookup&) = delete;
-    ~Lookup() {
-        for (const Folder& folder : m_folders)
-            ::close(folder.fd);
+    std::optional<FileStamp> stamp(int folder, QStringView name) {
+        encode(name);
+        struct stat info {};
+        const int result = folder >= 0 ? ::fstatat(folder, m_name.c_str(), &info, 0)
+                                       : ::stat(m_name.c_str(), &info);
+        return result == 0 ? stampOf(info) : std::nullopt;
     }
 
-    std::optional<FileStamp> stamp(const QString& path) {
-        m_name.resize(static_cast<size_t>(3 * path.size() + 1));
-        char* end = m_encoder.appendToBuffer(m_name.data(), path);
-        *end = '\0';
-        const std::string_view whole(m_name.data(), static_cast<size_t>(end - m_name.data()));
-        const size_t slash = whole.rfind('/');
-        struct stat info {};
-        const int folder =
-            slash == std::string_view::npos || slash == 0 ? -1 : folderFd(whole.substr(0, slash));
-        const int result = folder >= 0 ? ::fstatat(folder, m_name.data() + slash + 1, &info, 0)
-                                       : ::stat(m_name.data(), &info);
-        if (result != 0)
-            return std::nullopt;
-        return stampOf(info);
+    const std::string& encode(QStringView text) {
+        m_name.resize(static_cast<size_t>(3 * text.size()));
+        m_name.resize(
+            static_cast<size_t>(m_encoder.appendToBuffer(m_name.data(), text) - m_name.data()));
+        return m_name;
     }
 
 private:
-    struct Folder {
-        std::string path;
-        int fd;
-    };
-
-    // The open folder `path`, opened now if it is not among the last few; -1
-    // when it cannot be opened (the file is then looked up by its whole path).
-    int folderFd(std::string_view path) {
-        for (const Folder& folder : m_folders) {
-            if (folder.path == path)
-                return folder.fd;
-        }
-        const int fd = ::open(std::string(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0)
-            return -1;
-        // Sources and targets take turns, in a folder each: a few are kept.
-        constexpr size_t kept = 4;
-        if (m_folders.size() == kept) {
-            ::close(m_folders.front().fd);
-            m_folders.erase(m_folders.begin());
-        }
-        m_folders.push_back({std::string(path), fd});
-        return fd;
-    }
-
     QStringEncoder m_encoder{QStringConverter::Utf8};
-    std::vector<char> m_name;
-    std::vector<Folder> m_folders;
+    std::string m_name;
 };
+
+int openFolder(const QString& folder) {
+#ifdef O_PATH
+    constexpr int flags = O_PATH | O_DIRECTORY | O_CLOEXEC; // needs no right to read it
 #else
-struct Lookup {
-    std::optional<FileStamp> stamp(const QString& path) { return fileStamp(path); }
-};
+    constexpr int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+    return ::open(QFile::encodeName(folder).constData(), flags);
+}
 #endif
 
-// Whether most of a folder's first files are missing: listing a folder costs
-// about as much as looking up a third of its files, so it pays only when the
-// look-ups would mostly fail (a first run's targets).
-bool mostlyMissing(const std::vector<QString>& paths, const std::vector<size_t>& group) {
-    constexpr size_t sample = 16;
-    Lookup lookup;
-    size_t missing = 0;
-    for (size_t k = 0; k < sample && k < group.size(); ++k)
-        missing += !lookup.stamp(paths[group[k]]);
-    return 2 * missing > std::min(sample, group.size());
-}
+// The files of one folder, in the order given.
+struct Folder {
+    QStringView path; // empty: the files are looked up by their whole paths
+    std::vector<size_t> files;
+    bool listed = false; // most are missing: the folder is read once instead
+};
 
-// Which files may exist: a folder holding many of them is listed once, and
-// those it does not hold need no look-up at all.
-std::vector<char> maybePresent(const std::vector<QString>& paths) {
-    constexpr size_t listFrom = 64; // fewer files in a folder: look each one up
-    std::vector<char> present(paths.size(), 1);
-    QHash<QStringView, std::vector<size_t>> byFolder;
-    for (size_t i = 0; i < paths.size(); ++i) {
-        const qsizetype slash = paths[i].lastIndexOf(QLatin1Char('/'));
-        if (slash > 0)
-            byFolder[QStringView(paths[i]).first(slash)].push_back(i);
-    }
-    QStringEncoder encoder(QStringConverter::Utf8);
-    std::string name;
-    for (auto group = byFolder.cbegin(); group != byFolder.cend(); ++group) {
-        if (group->size() < listFrom || !mostlyMissing(paths, *group))
-            continue;
-        const FolderListing listing(QFile::encodeName(group.key().toString()));
-        if (!listing.isValid())
-            continue;
-        for (size_t i : *group) {
-            const QStringView file = QStringView(paths[i]).sliced(group.key().size() + 1);
-            name.resize(static_cast<size_t>(3 * file.size()));
-            name.resize(
-                static_cast<size_t>(encoder.appendToBuffer(name.data(), file) - name.data()));
-            present[i] = listing.contains(name);
+// What one thread takes at a time: a folder's files, or a share of them when
+// it holds many.
+struct Batch {
+    const Folder* folder;
+    size_t from, to;
+};
+
+class StampJob {
+public:
+    explicit StampJob(const std::vector<QString>& paths)
+        : m_paths(paths)
+        , m_stamps(paths.size()) {
+        gather();
+        constexpr size_t share = 1024;
+        for (const Folder& folder : m_folders) {
+            const size_t step = folder.listed ? folder.files.size() : share;
+            for (size_t from = 0; from < folder.files.size(); from += step)
+                m_batches.push_back({&folder, from, std::min(folder.files.size(), from + step)});
         }
     }
-    return present;
-}
+
+    // Takes batches until none is left; any number of threads may call it.
+    void work() {
+        for (size_t b = m_next++; b < m_batches.size(); b = m_next++)
+            run(m_batches[b]);
+    }
+
+    std::vector<std::optional<FileStamp>> take() { return std::move(m_stamps); }
+
+private:
+    QStringView fileName(size_t i, const Folder& folder) const {
+        return folder.path.isEmpty() ? QStringView(m_paths[i])
+                                     : QStringView(m_paths[i]).sliced(folder.path.size() + 1);
+    }
+
+    // Groups the files by folder. Rows come a folder at a time, so the folder
+    // of the file before is tried first.
+    void gather() {
+        QHash<QStringView, size_t> byPath;
+        size_t last = 0;
+        for (size_t i = 0; i < m_paths.size(); ++i) {
+            const qsizetype slash = m_paths[i].lastIndexOf(QLatin1Char('/'));
+            const QStringView path =
+                slash > 0 ? QStringView(m_paths[i]).first(slash) : QStringView();
+            if (m_folders.empty() || m_folders[last].path != path) {
+                const auto at = byPath.constFind(path);
+                if (at != byPath.cend()) {
+                    last = *at;
+                } else {
+                    last = m_folders.size();
+                    byPath.insert(path, last);
+                    m_folders.push_back({path, {}});
+                }
+            }
+            m_folders[last].files.push_back(i);
+        }
+        for (Folder& folder : m_folders)
+            folder.listed = !folder.path.isEmpty() && mostlyMissing(folder);
+    }
+
+    // Whether most of a folder's first files are missing: listing a folder
+    // costs about as much as looking up a third of its files, so it pays only
+    // when the look-ups would mostly fail (a first run's targets).
+    bool mostlyMissing(const Folder& folder) const {
+        constexpr size_t listFrom = 64; // fewer files in a folder: look each one up
+        constexpr size_t sample = 16;
+        if (folder.files.size() < listFrom)
+            return false;
+        size_t missing = 0;
+        for (size_t k = 0; k < sample; ++k)
+            missing += !fileStamp(m_paths[folder.files[k]]);
+        return 2 * missing > sample;
+    }
+
+    void run(const Batch& batch) {
+        const Folder& folder = *batch.folder;
+#ifdef Q_OS_UNIX
+        Lookup lookup;
+        std::optional<FolderListing> listing;
+        if (folder.listed) {
+            listing.emplace(QFile::encodeName(folder.path.toString()));
+            if (!listing->isValid())
+                listing.reset();
+        }
+        const int fd = folder.path.isEmpty() ? -1 : openFolder(folder.path.toString());
+        for (size_t k = batch.from; k < batch.to; ++k) {
+            const size_t i = folder.files[k];
+            if (listing && !listing->contains(lookup.encode(fileName(i, folder))))
+                continue;
+            m_stamps[i] =
+                fd >= 0 ? lookup.stamp(fd, fileName(i, folder)) : lookup.stamp(-1, m_paths[i]);
+        }
+        if (fd >= 0)
+            ::close(fd);
+#else
+        for (size_t k = batch.from; k < batch.to; ++k)
+            m_stamps[folder.files[k]] = fileStamp(m_paths[folder.files[k]]);
+#endif
+    }
+
+    const std::vector<QString>& m_paths;
+    std::vector<std::optional<FileStamp>> m_stamps;
+    std::vector<Folder> m_folders; // not resized once the batches point into it
+    std::vector<Batch> m_batches;
+    std::atomic<size_t> m_next{0};
+};
 } // namespace
 
 std::optional<FileStamp> fileStamp(const QString& path) {
 #ifdef Q_OS_UNIX
-    return Lookup().stamp(path);
+    return Lookup().stamp(-1, path);
 #else
     const QFileInfo info(path);
     if (!info.isFile())
@@ -156,25 +197,22 @@ std::optional<FileStamp> fileStamp(const QString& path) {
 #endif
 }
 
-std::vector<std::optional<FileStamp>> fileStamps(const std::vector<QString>& paths) {
-    std::vector<std::optional<FileStamp>> stamps(paths.size());
-    const std::vector<char> present = maybePresent(paths);
-    const auto look = [&](size_t first, size_t last) {
-        Lookup lookup;
-        for (size_t i = first; i < last; ++i) {
-            if (present[i])
-                stamps[i] = lookup.stamp(paths[i]);
-        }
-    };
+std::vector<std::optional<FileStamp>> fileStamps(const std::vector<QString>& paths,
+                                                 const std::function<void()>& meanwhile) {
+    StampJob job(paths);
     // The look-ups mostly wait on the file system's own work: share them out.
-    const size_t workers =
-        paths.size() < 4096 ? 1 : std::clamp<size_t>(QThread::idealThreadCount(), 1, 8);
-    const size_t step = (paths.size() + workers - 1) / workers;
+    // While the calling thread is busy with `meanwhile`, one thread more works.
+    const size_t cores = std::clamp<size_t>(QThread::idealThreadCount(), 1, 8);
+    const size_t helpers = meanwhile             ? std::max<size_t>(1, cores - 1)
+                           : paths.size() < 4096 ? 0
+                                                 : cores - 1;
     std::vector<std::thread> threads;
-    for (size_t w = 1; w < workers; ++w)
-        threads.emplace_back(look, w * step, std::min(paths.size(), (w + 1) * step));
-    look(0, std::min(paths.size(), step));
+    for (size_t h = 0; h < helpers; ++h)
+        threads.emplace_back([&job] { job.work(); });
+    if (meanwhile)
+        meanwhile();
+    job.work();
     for (std::thread& thread : threads)
         thread.join();
-    return stamps;
+    return job.take();
 }

@@ -293,11 +293,17 @@ size_t recordCount(QSqlDatabase db) {
 // Looks the targets up by reading the whole table once.
 void lookupByScan(QSqlDatabase db, const std::vector<QString>& targets,
                   std::vector<std::optional<LedgerRecord>>& found) {
-    QHash<QString, size_t> wanted; // each target's first place in the list
+    // Each target's first place in the list, counted from 1; a target that
+    // stands twice has its later places noted. One hash of each long path.
+    QHash<QStringView, size_t> wanted;
     wanted.reserve(qsizetype(targets.size()));
+    std::vector<std::pair<size_t, size_t>> repeated; // (place, first place)
     for (size_t i = 0; i < targets.size(); ++i) {
-        if (!wanted.contains(targets[i]))
-            wanted.insert(targets[i], i);
+        size_t& first = wanted[targets[i]];
+        if (first == 0)
+            first = i + 1;
+        else
+            repeated.emplace_back(i, first - 1);
     }
     db.transaction(); // one snapshot, as in lookupByKeys
     QSqlQuery query(db);
@@ -306,16 +312,13 @@ void lookupByScan(QSqlDatabase db, const std::vector<QString>& targets,
         while (query.next()) {
             const auto at = wanted.constFind(query.value(0).toString());
             if (at != wanted.cend())
-                found[*at] = recordAt(query);
+                found[*at - 1] = recordAt(query);
         }
     }
     query.finish();
     db.rollback();
-    // A target may stand twice in the list: each place gets its record.
-    for (size_t i = 0; i < targets.size(); ++i) {
-        if (const size_t first = wanted.value(targets[i]); first != i)
-            found[i] = found[first];
-    }
+    for (const auto& [place, first] : repeated)
+        found[place] = found[first];
 }
 } // namespace
 

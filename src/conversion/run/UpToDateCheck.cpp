@@ -6,8 +6,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <future>
-
 QString ledgerKey(const QString& target) {
     const QString path = QDir::fromNativeSeparators(target);
     // Targets are nearly always absolute already: no need to ask the file
@@ -21,32 +19,32 @@ std::vector<SkipDecision> checkUpToDate(const TickedJobs& ticked, const Ledger& 
                                         const QString& options,
                                         const ConverterIdentity& converter) {
     const size_t count = ticked.jobs.size();
-    std::vector<QString> keys;
-    keys.reserve(count);
-    for (const ConversionJob& job : ticked.jobs)
-        keys.push_back(ledgerKey(job.target));
     // The files are looked up while the ledger is read: both take a while at a
     // hundred thousand rows, and neither needs the other. Every row's files
     // are looked up, recorded or not; a row without a record rarely comes
     // with a ledger that holds others.
     std::vector<QString> paths;
     paths.reserve(2 * count);
-    for (size_t i = 0; i < count; ++i) {
-        paths.push_back(ticked.jobs[i].source);
-        paths.push_back(keys[i]);
+    for (const ConversionJob& job : ticked.jobs) {
+        paths.push_back(job.source);
+        paths.push_back(job.target);
     }
-    auto stamping = std::async(std::launch::async, [&paths] { return fileStamps(paths); });
-    const std::vector<std::optional<LedgerRecord>> records = ledger.lookup(keys);
-    const std::vector<std::optional<FileStamp>> stamps = stamping.get();
-    std::vector<CurrentFiles> now(count);
-    for (size_t i = 0; i < count; ++i) {
-        if (records[i])
-            now[i] = {stamps[2 * i], stamps[2 * i + 1]};
-    }
+    std::vector<std::optional<LedgerRecord>> records;
+    const std::vector<std::optional<FileStamp>> stamps = fileStamps(paths, [&] {
+        std::vector<QString> keys;
+        keys.reserve(count);
+        for (const ConversionJob& job : ticked.jobs)
+            keys.push_back(ledgerKey(job.target));
+        records = ledger.lookup(keys);
+    });
 
     std::vector<SkipDecision> decisions;
     decisions.reserve(count);
-    for (size_t i = 0; i < count; ++i)
-        decisions.push_back(decideSkip(records[i], now[i], options, converter));
+    for (size_t i = 0; i < count; ++i) {
+        const CurrentFiles now =
+            records[i] ? CurrentFiles{stamps[2 * i], stamps[2 * i + 1], ticked.jobs[i].source}
+                       : CurrentFiles{};
+        decisions.push_back(decideSkip(records[i], now, options, converter));
+    }
     return decisions;
 }
