@@ -14,6 +14,7 @@
 #include <QImageReader>
 #include <QLineEdit>
 #include <QMap>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -218,7 +219,9 @@ void TestFarmExportSlurm::sixteenBusyImages_data() {
     QTest::newRow("2 tasks of 8") << 8;
 }
 
-// No assertion on time: the figures go into the README.
+// No assertion on time: the figures go into the README. A job waits up to a
+// second for the controller's next scheduling pass, so each setting is
+// submitted a few times, at random moments, and every figure is printed.
 void TestFarmExportSlurm::sixteenBusyImages() {
     QFETCH(int, perTask);
     const QString folder = m_dir.filePath(QString("busy %1").arg(perTask));
@@ -228,30 +231,53 @@ void TestFarmExportSlurm::sixteenBusyImages() {
         QVERIFY(QDir().mkpath(folder));
         QVERIFY(TestSupport::writeImage(images.last()));
     }
-    const QString events = folder + "/events";
-    qputenv("CORVANE_FAKE_IMF_COPY_EVENTS", events.toLocal8Bit());
     const QString script =
         exportJob(images, "--burn-ms 500", FarmSettings{perTask, 0, true}, folder, "busy");
     QVERIFY(!script.isEmpty());
-
-    const qint64 submitted = QDateTime::currentMSecsSinceEpoch();
-    const SlurmCluster::Result sbatch = submit({script}, folder);
-    qunsetenv("CORVANE_FAKE_IMF_COPY_EVENTS");
-    QVERIFY2(sbatch.finished && sbatch.exitCode == 0, sbatch.errors.constData());
-    qint64 lastEnd = 0;
-    int ends = 0;
-    for (const QByteArray& line : TestSupport::readAll(events).split('\n'))
-        if (line.startsWith("end ")) {
-            lastEnd = std::max(lastEnd, line.split(' ').value(2).toLongLong());
-            ++ends;
-        }
-    QCOMPARE(ends, 16);
-    const double seconds = (lastEnd - submitted) / 1000.0;
     const int cores = std::max(1, QThread::idealThreadCount());
     const double limit = 16 * 0.5 / cores;
-    qInfo("16 images x 500 ms of processor time, %d to a task, %d cores: %.2f s from sbatch to "
-          "the last conversion's end; the machine's limit %.2f s; %.2f x the limit",
-          perTask, cores, seconds, limit, seconds / limit);
+    std::vector<double> ratios;
+    for (int round = 0; round < 5; ++round) {
+        for (const QString& image : images)
+            QFile::remove(image.chopped(4) + ".map");
+        const QString events = QString("%1/events %2").arg(folder).arg(round);
+        qputenv("CORVANE_FAKE_IMF_COPY_EVENTS", events.toLocal8Bit());
+        QThread::msleep(QRandomGenerator::global()->bounded(1000));
+        const qint64 submitted = QDateTime::currentMSecsSinceEpoch();
+        const SlurmCluster::Result sbatch = m_cluster.run("sbatch", {"--parsable", script}, folder);
+        qunsetenv("CORVANE_FAKE_IMF_COPY_EVENTS");
+        QVERIFY2(sbatch.finished && sbatch.exitCode == 0, sbatch.errors.constData());
+        const QString jobId = QString::fromUtf8(sbatch.output.trimmed());
+        // Done when every conversion has ended and no task is left in the queue;
+        // looked at sparingly, so as not to take the cores from the conversions.
+        const auto endedConversions = [&events](qint64* lastEnd) {
+            int ends = 0;
+            for (const QByteArray& line : TestSupport::readAll(events).split('\n'))
+                if (line.startsWith("end ")) {
+                    *lastEnd = std::max(*lastEnd, line.split(' ').value(2).toLongLong());
+                    ++ends;
+                }
+            return ends;
+        };
+        qint64 lastEnd = 0;
+        QElapsedTimer clock;
+        clock.start();
+        while (endedConversions(&lastEnd) < 16 && clock.elapsed() < 120000)
+            QThread::msleep(200);
+        while (
+            !m_cluster.run("squeue", {"--noheader", "--jobs=" + jobId}).output.trimmed().isEmpty())
+            QVERIFY2(clock.elapsed() < 120000, "the job did not end");
+        const int ends = endedConversions(&lastEnd);
+        QCOMPARE(ends, 16);
+        const double seconds = (lastEnd - submitted) / 1000.0;
+        ratios.push_back(seconds / limit);
+        qInfo("16 images x 500 ms of processor time, %d to a task, %d cores: %.2f s from sbatch "
+              "to the last conversion's end; the machine's limit %.2f s; %.2f x the limit",
+              perTask, cores, seconds, limit, seconds / limit);
+    }
+    std::sort(ratios.begin(), ratios.end());
+    qInfo("%d to a task: median %.2f x the limit (%.2f to %.2f)", perTask,
+          ratios[ratios.size() / 2], ratios.front(), ratios.back());
 }
 
 QTEST_MAIN(TestFarmExportSlurm)
