@@ -61,6 +61,17 @@ QStringList temporaryFiles(const QString& folder) {
     return found;
 }
 
+// How many conversions the stand-in's event log says have ended; the last end in `lastEnd`.
+int endedConversions(const QString& events, qint64* lastEnd) {
+    int ends = 0;
+    for (const QByteArray& line : TestSupport::readAll(events).split('\n'))
+        if (line.startsWith("end ")) {
+            *lastEnd = std::max(*lastEnd, line.split(' ').value(2).toLongLong());
+            ++ends;
+        }
+    return ends;
+}
+
 bool isImage(const QString& path) {
     QImageReader reader(path);
     return !reader.read().isNull();
@@ -250,24 +261,18 @@ void TestFarmExportSlurm::sixteenBusyImages() {
         const QString jobId = QString::fromUtf8(sbatch.output.trimmed());
         // Done when every conversion has ended and no task is left in the queue;
         // looked at sparingly, so as not to take the cores from the conversions.
-        const auto endedConversions = [&events](qint64* lastEnd) {
-            int ends = 0;
-            for (const QByteArray& line : TestSupport::readAll(events).split('\n'))
-                if (line.startsWith("end ")) {
-                    *lastEnd = std::max(*lastEnd, line.split(' ').value(2).toLongLong());
-                    ++ends;
-                }
-            return ends;
-        };
         qint64 lastEnd = 0;
         QElapsedTimer clock;
         clock.start();
-        while (endedConversions(&lastEnd) < 16 && clock.elapsed() < 120000)
+        while (endedConversions(events, &lastEnd) < 16 && clock.elapsed() < 120000)
             QThread::msleep(200);
-        while (
-            !m_cluster.run("squeue", {"--noheader", "--jobs=" + jobId}).output.trimmed().isEmpty())
+        while (!m_cluster.run("squeue", {"--noheader", "--jobs=" + jobId})
+                    .output.trimmed()
+                    .isEmpty()) {
             QVERIFY2(clock.elapsed() < 120000, "the job did not end");
-        const int ends = endedConversions(&lastEnd);
+            QThread::msleep(100);
+        }
+        const int ends = endedConversions(events, &lastEnd);
         QCOMPARE(ends, 16);
         const double seconds = (lastEnd - submitted) / 1000.0;
         ratios.push_back(seconds / limit);

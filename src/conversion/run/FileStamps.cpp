@@ -43,6 +43,11 @@ class Lookup {
 public:
     std::optional<FileStamp> stamp(int folder, QStringView name) {
         encode(name);
+        return stampOfEncoded(folder);
+    }
+
+    // The stamp of the name encode() was last given.
+    std::optional<FileStamp> stampOfEncoded(int folder) const {
         struct stat info {};
         const int result = folder >= 0 ? ::fstatat(folder, m_name.c_str(), &info, 0)
                                        : ::stat(m_name.c_str(), &info);
@@ -156,19 +161,19 @@ private:
         const Folder& folder = *batch.folder;
 #ifdef Q_OS_UNIX
         Lookup lookup;
+        const int fd = folder.path.isEmpty() ? -1 : openFolder(folder.path.toString());
+        // The listing holds names, so it is used only beside the open folder.
         std::optional<FolderListing> listing;
-        if (folder.listed) {
+        if (folder.listed && fd >= 0) {
             listing.emplace(QFile::encodeName(folder.path.toString()));
             if (!listing->isValid())
                 listing.reset();
         }
-        const int fd = folder.path.isEmpty() ? -1 : openFolder(folder.path.toString());
         for (size_t k = batch.from; k < batch.to; ++k) {
             const size_t i = folder.files[k];
-            if (listing && !listing->contains(lookup.encode(fileName(i, folder))))
-                continue;
-            m_stamps[i] =
-                fd >= 0 ? lookup.stamp(fd, fileName(i, folder)) : lookup.stamp(-1, m_paths[i]);
+            const std::string& name = lookup.encode(fd >= 0 ? fileName(i, folder) : m_paths[i]);
+            if (!listing || listing->contains(name))
+                m_stamps[i] = lookup.stampOfEncoded(fd);
         }
         if (fd >= 0)
             ::close(fd);
