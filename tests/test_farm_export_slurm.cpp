@@ -230,7 +230,7 @@ void TestFarmExportSlurm::sixteenBusyImages_data() {
     QTest::newRow("2 tasks of 8") << 8;
 }
 
-// No assertion on time: the figures go into the README. A job waits up to a
+// No assertion on time: the figures go into docs/performance.md. A job waits up to a
 // second for the controller's next scheduling pass, so each setting is
 // submitted a few times, at random moments, and every figure is printed.
 void TestFarmExportSlurm::sixteenBusyImages() {

@@ -45,7 +45,7 @@ qsizetype lastSeparator(QStringView path) {
     // target, clash check and script line scans a path or two per row, so this
     // is the one routine written for SSE2 by hand. Exporting 100,000 rows: a
     // plain loop scans for 80 M instructions of the export's 390 M, eight
-    // units at a time for 12 M (callgrind, the README's figures).
+    // units at a time for 12 M (callgrind; docs/performance.md).
     const char16_t* text = path.utf16();
     qsizetype end = path.size();
 #if defined(__SSE2__)
