@@ -3,7 +3,7 @@
 #include "BenchPaths.h"
 
 #include "app/CorvaneGUI.h"
-#include "app/Dialogs.h"
+#include "testsupport/DialogRecorder.h"
 #include "conversion/rules/ConversionJob.h"
 #include "conversion/rules/ScriptText.h"
 #include "conversion/rules/TargetClashes.h"

@@ -2,7 +2,7 @@
 // what it costs per row, the memory it keeps, and what the live table and
 // progress dialog cost. Prints a Markdown table; `--quick` runs tiny sizes.
 #include "app/CorvaneGUI.h"
-#include "app/Dialogs.h"
+#include "testsupport/DialogRecorder.h"
 #include "conversion/RunSession.h"
 #include "conversion/rules/TickedJobs.h"
 #include "conversion/run/ConversionQueue.h"

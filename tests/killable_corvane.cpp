@@ -6,7 +6,7 @@
 // The converter and its switches come from CORVANE_TEST_CONVERTER and
 // CORVANE_TEST_SWITCHES.
 #include "app/CorvaneGUI.h"
-#include "app/Dialogs.h"
+#include "testsupport/DialogRecorder.h"
 #include "app/QuitOnSignal.h"
 #include "app/Startup.h"
 #include "conversion/run/GroupWatchdog.h"

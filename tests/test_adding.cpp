@@ -1,6 +1,6 @@
 // Filling the table through the add dialogs, and the output-directory controls.
 #include "app/CorvaneGUI.h"
-#include "app/Dialogs.h"
+#include "testsupport/DialogRecorder.h"
 #include "app/FileFilterProxyModel.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/rules/ImagesFilter.h"

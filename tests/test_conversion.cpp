@@ -1,6 +1,6 @@
 // Converting for real: "Process" with the stand-in converter, and "Create Script".
 #include "app/CorvaneGUI.h"
-#include "app/Dialogs.h"
+#include "testsupport/DialogRecorder.h"
 #include "conversion/RunSession.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/rules/FileFilter.h"

@@ -2,7 +2,7 @@
 // what it refuses, what it writes, and the settings dialog worked through its
 // own widgets.
 #include "app/CorvaneGUI.h"
-#include "app/Dialogs.h"
+#include "testsupport/DialogRecorder.h"
 #include "conversion/FarmJobDialog.h"
 #include "joblist/JobTableModel.h"
 #include "testsupport/TestSupport.h"

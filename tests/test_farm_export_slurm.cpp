@@ -3,7 +3,7 @@
 // the time 16 busy images take against the machine's limit.
 #include "SlurmCluster.h"
 #include "app/CorvaneGUI.h"
-#include "app/Dialogs.h"
+#include "testsupport/DialogRecorder.h"
 #include "joblist/JobTableModel.h"
 #include "testsupport/TestSupport.h"
 

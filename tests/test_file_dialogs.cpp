@@ -1,7 +1,7 @@
 // The real file dialogs, opened offscreen and worked through their own widgets
 // as a person would: the name field, the file-type box, the accept button.
 #include "app/CorvaneGUI.h"
-#include "app/Dialogs.h"
+#include "testsupport/DialogRecorder.h"
 #include "conversion/rules/ScriptFilters.h"
 #include "joblist/JobTableModel.h"
 #include "testsupport/TestSupport.h"

@@ -7,17 +7,28 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 
 class TestFileFilters : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void extensions_data();
     void extensions();
     void filtersAcceptDirectoriesAndTheirExtensions_data();
     void filtersAcceptDirectoriesAndTheirExtensions();
 };
+
+// CTest also runs this suite under Turkish and German locales; make sure the
+// language really is in force there, or those runs would prove nothing.
+void TestFileFilters::initTestCase() {
+    if (qEnvironmentVariable("LC_ALL").startsWith(u"tr_TR"))
+        QCOMPARE(QLocale().toLower(QStringLiteral("TIF")), QStringLiteral("t\u0131f"));
+    if (qEnvironmentVariable("LC_ALL").startsWith(u"de_DE"))
+        QCOMPARE(QLocale().language(), QLocale::German);
+}
 
 void TestFileFilters::extensions_data() {
     QTest::addColumn<QString>("name");
@@ -36,6 +47,13 @@ void TestFileFilters::extensions_data() {
                               << "";
     QTest::newRow("one letter") << "a.b"
                                 << "b";
+    // Letters are lowered as ASCII, never by the language's own rules.
+    QTest::newRow("Turkish I") << "SKIN.IFF"
+                               << "iff";
+    QTest::newRow("dotted capital I is no ASCII")
+        << QStringLiteral("x.T\u0130F") << QStringLiteral("t\u0130f");
+    QTest::newRow("German sharp s stays")
+        << QStringLiteral("x.\u00dfT") << QStringLiteral("\u00dft");
 }
 
 void TestFileFilters::extensions() {
@@ -55,6 +73,10 @@ void TestFileFilters::filtersAcceptDirectoriesAndTheirExtensions_data() {
     QTest::newRow("every image kind") << "c.iff" << true << false << false << false;
     QTest::newRow("jpeg is not one") << "c.jpeg" << false << false << false << false;
     QTest::newRow("tiff is not one") << "d.tiff" << false << false << false << false;
+    QTest::newRow("PHOTO.TIF") << "PHOTO.TIF" << true << false << false << false;
+    QTest::newRow("LOGO.GIF") << "LOGO.GIF" << true << false << false << false;
+    QTest::newRow("SKIN.IFF") << "SKIN.IFF" << true << false << false << false;
+    QTest::newRow("IMF_COPY.EXE") << "IMF_COPY.EXE" << false << false << false << true;
     QTest::newRow("RUN.BAT") << "RUN.BAT" << false << true << false << false;
     QTest::newRow(".bat has no extension") << ".bat" << false << false << false << false;
     QTest::newRow("run. has no extension") << "run." << false << false << false << false;

@@ -37,6 +37,7 @@ private slots:
     void foldersThatCannotBeRead();
     void onAWorkerThread();
     void cancelAddsNothing();
+    void capitalExtensionsInEveryLanguage();
 
 private:
     QString lib(const QString& name = {}) const {
@@ -166,6 +167,22 @@ void TestImageScan::cancelAddsNothing() {
     auto running = std::make_unique<ImageScan>(ScanRequest{{m_dir->path()}, true});
     running->start();
     running.reset();
+}
+
+// CTest runs this suite under Turkish and German locales too, where a
+// language's own lower case of "TIF", "GIF" and "IFF" has a dotless i.
+void TestImageScan::capitalExtensionsInEveryLanguage() {
+    const QString folder = m_dir->filePath("caps");
+    QVERIFY(QDir(m_dir->path()).mkpath("caps/sub"));
+    for (const char* file : {"caps/PHOTO.TIF", "caps/LOGO.GIF", "caps/sub/SKIN.IFF", "caps/X.TXT"})
+        QVERIFY(TestFiles::writeFile(m_dir->filePath(file), "x"));
+    const QStringList found = {native(folder + "/LOGO.GIF"), native(folder + "/PHOTO.TIF"),
+                               native(folder + "/sub/SKIN.IFF")};
+    QCOMPARE(allImages(scan({folder}, true)), found);
+    QStringList direct = allImages(scan({folder}, false));
+    direct.sort();
+    QCOMPARE(direct, found.mid(0, 2));
+    QCOMPARE(allImages(scan({folder + "/sub/SKIN.IFF"}, false)), found.mid(2));
 }
 
 QTEST_GUILESS_MAIN(TestImageScan)

@@ -1,7 +1,7 @@
 // Whole texture libraries through the window: a folder's tree added by a scan
 // that never blocks, converted into a mirrored output tree, and exported.
 #include "app/CorvaneGUI.h"
-#include "app/Dialogs.h"
+#include "testsupport/DialogRecorder.h"
 #include "conversion/RunSession.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/ScanProgressDialog.h"

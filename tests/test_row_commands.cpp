@@ -3,7 +3,7 @@
 // run and the notice when a long run ends unseen.
 #include "app/CorvaneGUI.h"
 #include "app/DesktopNotifier.h"
-#include "app/Dialogs.h"
+#include "testsupport/DialogRecorder.h"
 #include "conversion/RunSession.h"
 #include "conversion/rules/RunReport.h"
 #include "joblist/JobSummaryLine.h"

@@ -1,7 +1,7 @@
 // The "Process" run with real child processes: verdicts per row, several at
 // once, live progress, Cancel, and a converter that misbehaves.
 #include "app/CorvaneGUI.h"
-#include "app/Dialogs.h"
+#include "testsupport/DialogRecorder.h"
 #include "app/QuitOnSignal.h"
 #include "conversion/RunSession.h"
 #include "conversion/run/Ledger.h"

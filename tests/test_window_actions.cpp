@@ -1,7 +1,7 @@
 // The job-list buttons, the Edit, File and Help menus, driven through the
 // real widgets of a fresh main window with every dialog answered by the test.
 #include "app/CorvaneGUI.h"
-#include "app/Dialogs.h"
+#include "testsupport/DialogRecorder.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/customTable.h"
 #include "joblist/rules/FileFilter.h"

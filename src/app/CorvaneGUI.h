@@ -201,6 +201,9 @@ public:
     // worker thread, then adds them; Include Subfolders decides how deep.
     static void scanAndAdd(const QStringList& paths);
     static void recomputeTargets();
+    // Where a save dialog for the output starts: the output folder when one is
+    // chosen and there, else the dialog's own choice.
+    static QString outputFolderToStartIn();
     static int selectedRowIndex();
     static std::vector<int> selectedRowIndexes(); // ascending
     // Selects every row whose status is exactly `status`.

@@ -1,7 +1,6 @@
 #include "app/Dialogs.h"
 
 #include "app/CorvaneGUI.h"
-#include "app/DialogsTesting.h"
 #include "app/FileFilterProxyModel.h"
 #include "conversion/FarmJobDialog.h"
 
@@ -84,9 +83,53 @@ QMessageBox::Icon iconOf(MessageKind kind) {
     return QMessageBox::Critical;
 }
 
-// Shows a message box; true when `offer`, an extra button, closed it.
-bool runMessageBox(MessageKind kind, const QString& title, const QString& text,
-                   const QString& details, const QString& offer) {
+Answerer desktop;
+Answerer* answerer = &desktop;
+} // namespace
+
+void setAnswerer(Answerer* replacement) {
+    answerer = replacement ? replacement : &desktop;
+}
+
+void showMessage(MessageKind kind, const QString& title, const QString& text,
+                 const QString& details) {
+    answerer->message(kind, title, text, details, {});
+}
+
+bool showMessageOffering(MessageKind kind, const QString& title, const QString& text,
+                         const QString& details, const QString& offer) {
+    return answerer->message(kind, title, text, details, offer);
+}
+
+void showText(const QString& title, const QString& heading, const QString& text) {
+    answerer->showText(title, heading, text);
+}
+
+bool ask(const QString& title, const QString& text) {
+    return answerer->ask(title, text);
+}
+
+std::optional<FileAnswer> chooseFiles(const FileRequest& request) {
+    return answerer->chooseFiles(request);
+}
+
+std::optional<QString> chooseFile(const FileRequest& request) {
+    const std::optional<FileAnswer> answer = chooseFiles(request);
+    if (!answer || answer->files.isEmpty())
+        return std::nullopt;
+    return answer->files.first();
+}
+
+bool openUrl(const QUrl& url) {
+    return answerer->openUrl(url);
+}
+
+std::optional<FarmSettings> askFarmSettings(int images) {
+    return answerer->askFarmSettings(images);
+}
+
+bool Answerer::message(MessageKind kind, const QString& title, const QString& text,
+                       const QString& details, const QString& offer) {
     QMessageBox box(iconOf(kind), title, text, QMessageBox::Ok, CorvaneGUI::frame);
     if (!details.isEmpty())
         box.setDetailedText(details);
@@ -96,34 +139,8 @@ bool runMessageBox(MessageKind kind, const QString& title, const QString& text,
     box.exec();
     return extra && box.clickedButton() == extra;
 }
-} // namespace
 
-void showMessage(MessageKind kind, const QString& title, const QString& text,
-                 const QString& details) {
-    if (Testing::Detail::enabled()) {
-        Testing::Detail::record({kind, title, text, details, {}, false});
-        if (!Testing::Detail::realMessageBoxes())
-            return;
-    }
-    runMessageBox(kind, title, text, details, {});
-}
-
-bool showMessageOffering(MessageKind kind, const QString& title, const QString& text,
-                         const QString& details, const QString& offer) {
-    if (Testing::Detail::enabled()) {
-        Testing::Detail::record({kind, title, text, details, offer});
-        if (!Testing::Detail::realMessageBoxes())
-            return Testing::Detail::takeOffer();
-    }
-    return runMessageBox(kind, title, text, details, offer);
-}
-
-void showText(const QString& title, const QString& heading, const QString& text) {
-    if (Testing::Detail::enabled()) {
-        Testing::Detail::record({MessageKind::Information, title, heading, text, {}, true});
-        if (!Testing::Detail::realMessageBoxes())
-            return;
-    }
+void Answerer::showText(const QString& title, const QString& heading, const QString& text) {
     QDialog dialog(CorvaneGUI::frame);
     dialog.setWindowTitle(title);
     auto* layout = new QVBoxLayout(&dialog);
@@ -144,22 +161,12 @@ void showText(const QString& title, const QString& heading, const QString& text)
     dialog.exec();
 }
 
-bool ask(const QString& title, const QString& text) {
-    if (Testing::Detail::enabled()) {
-        Testing::Detail::recordQuestion(title, text);
-        return Testing::Detail::takeAnswer();
-    }
+bool Answerer::ask(const QString& title, const QString& text) {
     return QMessageBox::question(CorvaneGUI::frame, title, text,
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-std::optional<FileAnswer> chooseFiles(const FileRequest& request) {
-    if (Testing::Detail::enabled()) {
-        if (!Testing::Detail::realFileDialogs())
-            return Testing::Detail::takeFiles(request);
-        Testing::Detail::recordFileRequest(request);
-    }
-
+std::optional<FileAnswer> Answerer::chooseFiles(const FileRequest& request) {
     QFileDialog dialog(CorvaneGUI::frame);
     configure(dialog, request);
     auto* proxy = new FileFilterProxyModel(request.filters, &dialog);
@@ -194,18 +201,11 @@ std::optional<FileAnswer> chooseFiles(const FileRequest& request) {
     return answer;
 }
 
-bool openUrl(const QUrl& url) {
-    if (Testing::Detail::enabled())
-        return Testing::Detail::recordUrl(url);
+bool Answerer::openUrl(const QUrl& url) {
     return QDesktopServices::openUrl(url);
 }
 
-std::optional<FarmSettings> askFarmSettings(int images) {
-    if (Testing::Detail::enabled()) {
-        if (!Testing::Detail::realFarmDialog())
-            return Testing::Detail::takeFarmSettings(images);
-        Testing::Detail::recordFarmSettingsRequest(images);
-    }
+std::optional<FarmSettings> Answerer::askFarmSettings(int images) {
     FarmJobDialog dialog(images, CorvaneGUI::frame);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;

@@ -36,13 +36,14 @@ bool ask(const QString& title, const QString& text);
 enum class FileMode { OpenFile, OpenFiles, Directory, Save };
 
 struct FileRequest {
+    // Built with designated initializers: every member has its default here.
     FileMode mode = FileMode::OpenFiles;
-    QString title;
-    QString startDirectory;
-    std::vector<std::shared_ptr<const FileFilter>> filters; // offered in this order
+    QString title = {};
+    QString startDirectory = {};
+    std::vector<std::shared_ptr<const FileFilter>> filters = {}; // offered in this order
     int currentFilter = -1;     // index into filters; -1 keeps the dialog's default
     bool allFilesChoice = true; // also offer the dialog's own "everything" choice
-    QString acceptLabel;        // empty: the dialog's own text
+    QString acceptLabel = {};   // empty: the dialog's own text
 };
 
 struct FileAnswer {
@@ -52,6 +53,8 @@ struct FileAnswer {
 
 // Nothing when the user cancels.
 std::optional<FileAnswer> chooseFiles(const FileRequest& request);
+// The first path chosen; nothing when the user cancels or chooses none.
+std::optional<QString> chooseFile(const FileRequest& request);
 
 // Hands an address (a web page, or a local file or folder) to the desktop.
 bool openUrl(const QUrl& url);
@@ -60,43 +63,23 @@ bool openUrl(const QUrl& url);
 // dialog over the main window; nothing when the user cancels.
 std::optional<FarmSettings> askFarmSettings(int images);
 
-// Test side: once enabled, nothing is shown; answers come from the queues
-// (a question with no queued answer is "No", a dialog with none is cancelled)
-// and every exchange is recorded. With real file dialogs switched on,
-// chooseFiles still records each request but shows the real dialog, for a
-// test to work through its widgets; messages and questions stay recorded.
-// The farm settings dialog has its switch of its own; unanswered, it is
-// cancelled.
-namespace Testing {
-struct Message {
-    MessageKind kind;
-    QString title;
-    QString text;
-    QString details;      // for showText, its selectable text
-    QString offer;        // the extra button of showMessageOffering
-    bool textBox = false; // shown by showText
+// Who answers the functions above. This one shows the real dialogs; a test
+// derives from it to answer instead (or to record a real dialog before
+// showing it) and puts its own in place with setAnswerer.
+class Answerer {
+public:
+    virtual ~Answerer() = default;
+    // showMessage and showMessageOffering (offer empty for the former).
+    virtual bool message(MessageKind kind, const QString& title, const QString& text,
+                         const QString& details, const QString& offer);
+    virtual void showText(const QString& title, const QString& heading, const QString& text);
+    virtual bool ask(const QString& title, const QString& text);
+    virtual std::optional<FileAnswer> chooseFiles(const FileRequest& request);
+    virtual bool openUrl(const QUrl& url);
+    virtual std::optional<FarmSettings> askFarmSettings(int images);
 };
 
-void enable();
-void reset();
-void queueAnswer(bool yes);
-// Whether the next box with an extra button is closed by it (not queued: OK).
-void queueOfferTaken(bool taken);
-// Shows the real message boxes (showMessage, showMessageOffering, showText),
-// still recording each, for a test to work through their widgets.
-void showRealMessageBoxes(bool real);
-void queueFiles(std::optional<FileAnswer> answer);
-void setOpenUrlResult(bool result);
-void showRealFileDialogs(bool real);
-void queueFarmSettings(std::optional<FarmSettings> answer);
-void showRealFarmDialog(bool real);
-
-const std::vector<Message>& messages();
-const std::vector<QString>& questions();      // their texts
-const std::vector<QString>& questionTitles(); // one for each text
-const std::vector<FileRequest>& fileRequests();
-const std::vector<QUrl>& openedUrls();
-const std::vector<int>& farmSettingsRequests(); // the image count of each
-} // namespace Testing
+// Null puts the real dialogs back. The answerer must outlive its use.
+void setAnswerer(Answerer* answerer);
 
 } // namespace Dialogs

@@ -64,16 +64,15 @@ void CorvaneGUI::ListenerCustom::itemStateChanged() const {
 }
 
 void CorvaneGUI::ListenerImfCopyBrowse::actionPerformed() const {
-    Dialogs::FileRequest request;
-    request.mode = Dialogs::FileMode::OpenFile;
-    request.title = QStringLiteral("Select imf_copy");
-    request.filters = {std::make_shared<ExeFilter>()};
 #ifdef Q_OS_WIN
-    request.currentFilter = 0;
+    constexpr int shown = 0;
 #else
-    request.currentFilter = 1; // the converter has no ".exe" here: show every file
+    constexpr int shown = 1; // the converter has no ".exe" here: show every file
 #endif
-    const std::optional<Dialogs::FileAnswer> answer = Dialogs::chooseFiles(request);
-    if (answer && !answer->files.isEmpty())
-        fieldImfCopy->setText(QDir::toNativeSeparators(answer->files.first()));
+    if (const std::optional<QString> converter =
+            Dialogs::chooseFile({.mode = Dialogs::FileMode::OpenFile,
+                                 .title = QStringLiteral("Select imf_copy"),
+                                 .filters = {std::make_shared<ExeFilter>()},
+                                 .currentFilter = shown}))
+        fieldImfCopy->setText(QDir::toNativeSeparators(*converter));
 }

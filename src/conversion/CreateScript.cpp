@@ -28,26 +28,22 @@ void CorvaneGUI::createScript() {
         clashQuestion(findTargetClashes(model->rows(), model->roots(), commandSettings().output));
     if (clash && !Dialogs::ask(dialogTitle, *clash))
         return;
-    auto batFilter = std::make_shared<BatFilter>();
-    auto shFilter = std::make_shared<ShFilter>();
-    Dialogs::FileRequest request;
-    request.mode = Dialogs::FileMode::Save;
-    request.title = QStringLiteral("Create Script File");
-    if (!checkSameDirectory->isChecked() && QFileInfo(fieldDirectory->text()).isDir())
-        request.startDirectory = fieldDirectory->text();
     // The target system's filter is offered second and preselected.
-    if (system == TargetSystem::Windows)
-        request.filters = {shFilter, batFilter};
-    else
-        request.filters = {batFilter, shFilter};
-    request.currentFilter = 1;
-    const std::optional<Dialogs::FileAnswer> answer = Dialogs::chooseFiles(request);
+    const std::shared_ptr<const FileFilter> batFilter = std::make_shared<BatFilter>();
+    const std::shared_ptr<const FileFilter> shFilter = std::make_shared<ShFilter>();
+    const bool windows = system == TargetSystem::Windows;
+    const std::vector filters{windows ? shFilter : batFilter, windows ? batFilter : shFilter};
+    const std::optional<Dialogs::FileAnswer> answer =
+        Dialogs::chooseFiles({.mode = Dialogs::FileMode::Save,
+                              .title = QStringLiteral("Create Script File"),
+                              .startDirectory = outputFolderToStartIn(),
+                              .filters = filters,
+                              .currentFilter = 1});
     if (!answer || answer->files.isEmpty())
         return;
 
     const int selected = answer->selectedFilter;
-    const bool shellCurrent =
-        selected >= 0 && request.filters[static_cast<size_t>(selected)] == shFilter;
+    const bool shellCurrent = selected >= 0 && filters[static_cast<size_t>(selected)] == shFilter;
     const QString target = scriptFileName(answer->files.first(), shellCurrent);
 
     // A new target is first made as an empty file, and a folder that refuses

@@ -39,17 +39,15 @@ void CorvaneGUI::exportFarmJob() {
     if (!farm)
         return;
 
-    Dialogs::FileRequest request;
-    request.mode = Dialogs::FileMode::Save;
-    request.title = farmDialogTitle();
-    if (!checkSameDirectory->isChecked() && QFileInfo(fieldDirectory->text()).isDir())
-        request.startDirectory = fieldDirectory->text();
-    request.filters = {std::make_shared<SbatchFilter>()};
-    request.currentFilter = 0;
-    const std::optional<Dialogs::FileAnswer> answer = Dialogs::chooseFiles(request);
-    if (!answer || answer->files.isEmpty())
+    const std::optional<QString> chosen =
+        Dialogs::chooseFile({.mode = Dialogs::FileMode::Save,
+                             .title = farmDialogTitle(),
+                             .startDirectory = outputFolderToStartIn(),
+                             .filters = {std::make_shared<SbatchFilter>()},
+                             .currentFilter = 0});
+    if (!chosen)
         return;
-    const FarmJobFiles files = farmJobFiles(answer->files.first());
+    const FarmJobFiles files = farmJobFiles(*chosen);
     if (const std::optional<FarmNameProblem> problem = farmNameProblem(files.name)) {
         Dialogs::showMessage(MessageKind::Warning, farmDialogTitle(),
                              farmNameProblemText(*problem));

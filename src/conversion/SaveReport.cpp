@@ -32,13 +32,12 @@ void CorvaneGUI::saveReport() {
     const std::shared_ptr<const RunReport> report = lastReport;
     if (!report)
         return;
-    Dialogs::FileRequest request;
-    request.mode = Dialogs::FileMode::Save;
-    request.title = QStringLiteral("Save Report");
-    request.startDirectory = chooserDirectory;
-    request.filters = {std::make_shared<CsvFilter>()};
-    request.currentFilter = 0;
-    const std::optional<Dialogs::FileAnswer> answer = Dialogs::chooseFiles(request);
+    const std::optional<Dialogs::FileAnswer> answer =
+        Dialogs::chooseFiles({.mode = Dialogs::FileMode::Save,
+                              .title = QStringLiteral("Save Report"),
+                              .startDirectory = chooserDirectory,
+                              .filters = {std::make_shared<CsvFilter>()},
+                              .currentFilter = 0});
     if (!answer || answer->files.isEmpty())
         return;
     QString path = answer->files.first();

@@ -67,6 +67,11 @@ void CorvaneGUI::recomputeTargets() {
     });
 }
 
+QString CorvaneGUI::outputFolderToStartIn() {
+    const QString folder = fieldDirectory->text();
+    return !checkSameDirectory->isChecked() && QFileInfo(folder).isDir() ? folder : QString();
+}
+
 int CorvaneGUI::selectedRowIndex() {
     const std::vector<int> rows = table->selectedRowNumbers();
     return rows.empty() ? -1 : rows.front();
@@ -77,38 +82,32 @@ std::vector<int> CorvaneGUI::selectedRowIndexes() {
 }
 
 void CorvaneGUI::ListenerAddImages::actionPerformed() const {
-    Dialogs::FileRequest request;
-    request.mode = Dialogs::FileMode::OpenFiles;
-    request.title = QStringLiteral("Select Images");
-    request.startDirectory = chooserDirectory;
-    request.filters = {std::make_shared<ImagesFilter>()};
-    request.currentFilter = 0;
-    request.allFilesChoice = false;
-    if (const std::optional<Dialogs::FileAnswer> answer = Dialogs::chooseFiles(request))
+    if (const std::optional<Dialogs::FileAnswer> answer =
+            Dialogs::chooseFiles({.mode = Dialogs::FileMode::OpenFiles,
+                                  .title = QStringLiteral("Select Images"),
+                                  .startDirectory = chooserDirectory,
+                                  .filters = {std::make_shared<ImagesFilter>()},
+                                  .currentFilter = 0,
+                                  .allFilesChoice = false}))
         addImageRows(answer->files);
 }
 
 void CorvaneGUI::ListenerAddDirectory::actionPerformed() const {
-    Dialogs::FileRequest request;
-    request.mode = Dialogs::FileMode::Directory;
-    request.title = QStringLiteral("Select Directory of Images");
-    request.startDirectory = chooserDirectory;
-    const std::optional<Dialogs::FileAnswer> answer = Dialogs::chooseFiles(request);
-    if (!answer || answer->files.isEmpty())
-        return;
-    scanAndAdd({answer->files.first()});
+    if (const std::optional<QString> folder =
+            Dialogs::chooseFile({.mode = Dialogs::FileMode::Directory,
+                                 .title = QStringLiteral("Select Directory of Images"),
+                                 .startDirectory = chooserDirectory}))
+        scanAndAdd({*folder});
 }
 
 void CorvaneGUI::ListenerOpenDirectory::actionPerformed() const {
-    Dialogs::FileRequest request;
-    request.mode = Dialogs::FileMode::Directory;
-    request.title = QStringLiteral("Select Directory for Processed Images");
-    request.startDirectory = fieldDirectory->text();
-    request.allFilesChoice = false;
-    request.acceptLabel = QStringLiteral("Open");
-    const std::optional<Dialogs::FileAnswer> answer = Dialogs::chooseFiles(request);
-    if (answer && !answer->files.isEmpty())
-        fieldDirectory->setText(QDir::toNativeSeparators(answer->files.first()));
+    if (const std::optional<QString> folder =
+            Dialogs::chooseFile({.mode = Dialogs::FileMode::Directory,
+                                 .title = QStringLiteral("Select Directory for Processed Images"),
+                                 .startDirectory = fieldDirectory->text(),
+                                 .allFilesChoice = false,
+                                 .acceptLabel = QStringLiteral("Open")}))
+        fieldDirectory->setText(QDir::toNativeSeparators(*folder));
 }
 
 void CorvaneGUI::ListenerSameDirectory::itemStateChanged() const {

@@ -1,19 +1,13 @@
 #pragma once
 
-#include <QProgressDialog>
+#include "widgets/LateProgressDialog.h"
 
-// The progress of a scan for images: it appears once the scan has lasted a
-// moment, counts the images and folders found so far, and asks for Cancel by
-// its button, Escape or its close button alike.
-class ScanProgressDialog final : public QProgressDialog {
+// The progress of a scan for images: the images and folders found so far,
+// over a busy bar.
+class ScanProgressDialog final : public LateProgressDialog {
     Q_OBJECT
 public:
-    static constexpr int ShowAfterMs = 300; // a scan that ends at once shows no dialog
-
     ScanProgressDialog(QWidget* parent, const QString& title);
 
     void follow(int images, int folders);
-
-signals:
-    void cancelRequested();
 };

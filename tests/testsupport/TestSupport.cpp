@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "app/Dialogs.h"
+#include "testsupport/DialogRecorder.h"
 #include "conversion/RunSession.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/scan/ImageScan.h"

@@ -52,7 +52,7 @@ struct ExitCodes {
 struct RowVerdict {
     RowResult result = RowResult::Converted;
     std::optional<ExitCodes> failingCodes; // named in the Mac flavour's result text
-    QByteArray report;               // a failed row's last output, or its exit values in words
+    QByteArray report; // a failed row's last output, or its exit values in words (UTF-8)
     std::optional<ExitValues> exits; // when the row's children ran to an end
 
     bool converted() const { return result == RowResult::Converted; }

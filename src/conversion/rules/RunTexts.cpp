@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QLocale>
 #include <QStringList>
 
 #include <system_error>
@@ -102,8 +101,11 @@ QString flagsShown(const QString& flags) {
 
 QString skipDecisionText(const SkipDecision& decision, const QString& options) {
     if (!decision.reason) {
+        // One form in every language: the saved report and the command line
+        // carry this text too, for programs to read.
         const QDateTime when = QDateTime::fromMSecsSinceEpoch(decision.recordedAtMs);
-        return QStringLiteral("up to date since ") + QLocale().toString(when, QLocale::ShortFormat);
+        return QStringLiteral("up to date since ") +
+               when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     }
     switch (*decision.reason) {
     case RunReason::NoRecord:

@@ -9,6 +9,11 @@ const QStringList& imageExtensions() {
     return extensions;
 }
 
+QString ImagesFilter::description() const {
+    return QStringLiteral("Image files (") + imageExtensions().join(QStringLiteral(", ")) +
+           QLatin1Char(')');
+}
+
 bool hasImageExtension(const QString& fileName) {
     const QString ext = Utils::getExtension(fileName);
     return !ext.isEmpty() && imageExtensions().contains(ext);

@@ -9,9 +9,8 @@ const QStringList& imageExtensions();
 // rule for its entries.
 class ImagesFilter final : public FileFilter {
 public:
-    QString description() const override {
-        return QStringLiteral("Image files (jpg, png, gif, bmp, tga, tif, iff)");
-    }
+    // "Image files (jpg, png, gif, bmp, tga, tif, iff)"
+    QString description() const override;
     QStringList extensions() const override { return imageExtensions(); }
 };
 
