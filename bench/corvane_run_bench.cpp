@@ -2,12 +2,12 @@
 // what it costs per row, the memory it keeps, and what the live table and
 // progress dialog cost. Prints a Markdown table; `--quick` runs tiny sizes.
 #include "app/CorvaneGUI.h"
-#include "testsupport/DialogRecorder.h"
-#include "conversion/RunSession.h"
 #include "conversion/rules/TickedJobs.h"
 #include "conversion/run/ConversionQueue.h"
 #include "conversion/run/Ledger.h"
+#include "conversion/run/RunSession.h"
 #include "joblist/JobTableModel.h"
+#include "testsupport/DialogRecorder.h"
 #include "theme/Look.h"
 
 #include <QApplication>
@@ -23,6 +23,8 @@
 #include <QThread>
 
 #include <algorithm>
+#include <chrono>
+#include <limits>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -156,6 +158,29 @@ void useConverter(const QString& program, const QString& switches) {
     G::checkCustom->setChecked(true);
     G::fieldCustom->setText(switches);
 }
+
+qint64 microsecondsNow() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+// From Process to the moment the first converter began, in milliseconds: the
+// converter stamps its start into `stamps` (the instant converter's --stamp).
+double firstStartMs(const QString& stamps, int atOnce) {
+    QFile::remove(stamps);
+    const qint64 before = microsecondsNow();
+    runAll(atOnce);
+    QFile file(stamps);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    qint64 first = std::numeric_limits<qint64>::max();
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (!line.isEmpty())
+            first = std::min(first, line.toLongLong());
+    }
+    return (first - before) / 1000.0;
+}
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -193,6 +218,22 @@ int main(int argc, char* argv[]) {
     G::system = TargetSystem::Mac;
     const int cores = std::max(1, QThread::idealThreadCount());
     out << "| measurement | result |" << Qt::endl << "|---|---|" << Qt::endl;
+
+    // How soon Process starts the first converter: the first Process of the
+    // session (the ledger opens then), and later ones.
+    {
+        fillRows(folder, 8, Sources::None);
+        const QString stamps = scratch.filePath(QStringLiteral("stamps"));
+        useConverter(QStringLiteral(INSTANT_CONVERTER), QStringLiteral("--stamp ") + stamps);
+        const double first = firstStartMs(stamps, 2);
+        std::vector<double> later;
+        for (int i = 0; i < std::max(5, s.runs); ++i)
+            later.push_back(firstStartMs(stamps, 2));
+        row(QStringLiteral("Process to the first converter started, the session's first run"),
+            number(first, 1) + " ms");
+        row(QStringLiteral("the same, later runs (median of %1)").arg(later.size()),
+            number(median(later), 1) + " ms");
+    }
 
     // All cores at work: N = 4 x cores images that each burn T of processor time.
     const int images = s.images > 0 ? s.images : 4 * cores;

@@ -1,9 +1,9 @@
 // Converting for real: "Process" with the stand-in converter, and "Create Script".
 #include "app/CorvaneGUI.h"
-#include "testsupport/DialogRecorder.h"
-#include "conversion/RunSession.h"
+#include "conversion/run/RunSession.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/rules/FileFilter.h"
+#include "testsupport/DialogRecorder.h"
 #include "testsupport/TestSupport.h"
 
 #include <QCheckBox>

@@ -1,12 +1,12 @@
 // Whole texture libraries through the window: a folder's tree added by a scan
 // that never blocks, converted into a mirrored output tree, and exported.
 #include "app/CorvaneGUI.h"
-#include "testsupport/DialogRecorder.h"
-#include "conversion/RunSession.h"
+#include "conversion/run/RunSession.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/ScanProgressDialog.h"
 #include "joblist/customTable.h"
 #include "joblist/scan/ImageScan.h"
+#include "testsupport/DialogRecorder.h"
 #include "testsupport/TestSupport.h"
 
 #include <QAction>

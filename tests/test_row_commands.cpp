@@ -3,12 +3,12 @@
 // run and the notice when a long run ends unseen.
 #include "app/CorvaneGUI.h"
 #include "app/DesktopNotifier.h"
-#include "testsupport/DialogRecorder.h"
-#include "conversion/RunSession.h"
 #include "conversion/rules/RunReport.h"
+#include "conversion/run/RunSession.h"
 #include "joblist/JobSummaryLine.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/customTable.h"
+#include "testsupport/DialogRecorder.h"
 #include "testsupport/TestSupport.h"
 
 #include <QAction>

@@ -1,13 +1,13 @@
 // The "Process" run with real child processes: verdicts per row, several at
 // once, live progress, Cancel, and a converter that misbehaves.
 #include "app/CorvaneGUI.h"
-#include "testsupport/DialogRecorder.h"
 #include "app/QuitOnSignal.h"
-#include "conversion/RunSession.h"
 #include "conversion/run/Ledger.h"
 #include "conversion/run/RowConversion.h"
+#include "conversion/run/RunSession.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/customTable.h"
+#include "testsupport/DialogRecorder.h"
 #include "testsupport/TestSupport.h"
 
 #include <QAction>

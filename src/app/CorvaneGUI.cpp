@@ -1,8 +1,9 @@
 #include "app/CorvaneGUI.h"
 
 #include "app/BorderLayout.h"
-#include "conversion/RunSession.h"
 #include "conversion/rules/ConverterLocation.h"
+#include "conversion/run/Machine.h"
+#include "conversion/run/RunSession.h"
 #include "joblist/JobSummaryLine.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/customTable.h"
@@ -21,33 +22,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSysInfo>
-
-namespace {
-// The operating-system name in the words Windows itself uses ("Windows 10"),
-// so that the prefix test below can tell Windows from everything else.
-QString operatingSystemName() {
-    const QString product = QSysInfo::productType();
-    if (product == QLatin1String("windows"))
-        return QStringLiteral("Windows ") + QSysInfo::productVersion();
-    if (product == QLatin1String("macos") || product == QLatin1String("osx"))
-        return QStringLiteral("Mac OS X");
-    QString kernel = QSysInfo::kernelType();
-    if (!kernel.isEmpty())
-        kernel[0] = kernel[0].toUpper();
-    return kernel;
-}
-} // namespace
 
 CorvaneGUI::Environment CorvaneGUI::systemEnvironment() {
-    return {operatingSystemName(), [](const QString& path) { return QFileInfo::exists(path); },
-            [](const QString& folder) {
-                return QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-            }};
+    const ConverterProbe probe = systemConverterProbe();
+    return {operatingSystemName(), probe.exists, probe.listFolder};
 }
 
 TargetSystem CorvaneGUI::systemForOsName(const QString& name) {
-    return name.startsWith(QLatin1String("Windows")) ? TargetSystem::Windows : TargetSystem::Mac;
+    return targetSystemForOsName(name);
 }
 
 CorvaneGUI::CorvaneGUI(const Environment& environment) {

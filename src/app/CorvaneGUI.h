@@ -1,7 +1,7 @@
 #pragma once
 
-#include "conversion/RunSession.h"
 #include "conversion/rules/TargetSystem.h"
+#include "conversion/run/RunSession.h"
 #include "joblist/rules/JobRow.h"
 
 #include <QMainWindow>

@@ -1,7 +1,8 @@
 #pragma once
 
-// Makes SIGTERM, SIGINT and SIGHUP (a logout, a closed terminal, kill) end the
-// program as File > Exit does: a run under way is ended first, with its
+// Makes the requests to end the program from outside (TerminationSignals:
+// SIGTERM, SIGINT, SIGHUP; Ctrl+C and Ctrl+Break where a console started it)
+// end it as File > Exit does: a run under way is ended first, with its
 // converters, which live in process groups of their own and would otherwise
-// outlive the program. Does nothing outside Unix.
+// outlive the program.
 void quitOnTerminationSignals();

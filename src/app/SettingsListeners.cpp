@@ -1,7 +1,7 @@
 // File > Exit, Edit > Theme and Edit > System.
 #include "app/CorvaneGUI.h"
 
-#include "conversion/RunSession.h"
+#include "conversion/run/RunSession.h"
 #include "theme/Look.h"
 
 #include <QCoreApplication>

@@ -3,13 +3,13 @@
 
 #include "app/Dialogs.h"
 #include "conversion/RunProgressDialog.h"
-#include "conversion/RunSession.h"
 #include "conversion/rules/ConverterCheck.h"
 #include "conversion/rules/RunTexts.h"
 #include "conversion/rules/TargetClashes.h"
 #include "conversion/rules/TickedJobs.h"
 #include "conversion/run/ConverterPath.h"
 #include "conversion/run/Ledger.h"
+#include "conversion/run/RunSession.h"
 #include "conversion/run/UpToDateCheck.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/scan/ImageScan.h"
@@ -32,36 +32,6 @@ Dialogs::MessageKind messageKind(BoxKind kind) {
         break;
     }
     return Dialogs::MessageKind::Error;
-}
-
-// Takes the jobs left out as up to date from the request's ticked jobs; every
-// row gets what its tooltip will tell.
-void applySkipDecisions(RunSession::Request& request, const std::vector<SkipDecision>& decisions,
-                        const QString& options) {
-    TickedJobs& ticked = request.ticked;
-    size_t kept = 0;
-    for (size_t i = 0; i < ticked.jobs.size(); ++i) {
-        const QByteArray note = skipDecisionText(decisions[i], options).toUtf8();
-        if (decisions[i].upToDate()) {
-            request.upToDate.push_back(ticked.rows[i]);
-            request.upToDateNotes.push_back(note);
-            continue;
-        }
-        request.runNotes.push_back(note);
-        ticked.jobs[kept] = std::move(ticked.jobs[i]);
-        ticked.rows[kept] = ticked.rows[i];
-        ++kept;
-    }
-    ticked.jobs.resize(kept);
-    ticked.rows.resize(kept);
-}
-
-std::vector<QString> targetsOf(const TickedJobs& ticked) {
-    std::vector<QString> targets;
-    targets.reserve(ticked.jobs.size());
-    for (const ConversionJob& job : ticked.jobs)
-        targets.push_back(job.target);
-    return targets;
 }
 } // namespace
 
@@ -101,19 +71,16 @@ void CorvaneGUI::processImages() {
     request.ticked = std::move(*ticked);
     Ledger& ledger = runLedger();
     request.converter = resolveConverter(settings.converterPath);
+    request.settings = settings;
     if (skipUpToDate) {
         if (!ledger.usable() && !std::exchange(ledgerUnusableSaid, true))
             Dialogs::showMessage(Dialogs::MessageKind::Warning, dialogTitle,
                                  ledgerUnusableText(ledger.status().path, ledger.status().error));
-        ledger.flush(); // the last run's records count
-        const QString options = ::buildFlagString(settings.flags);
-        applySkipDecisions(
-            request, checkUpToDate(request.ticked, ledger, options, request.converter), options);
+        leaveOutUpToDate(request, ledger);
     }
     if (ledger.usable())
         request.ledger = &ledger;
     request.recoveredTargets = std::exchange(recoveredTargets, 0);
-    request.settings = settings;
     request.maxAtOnce = conversionsAtOnce;
     startRun(std::move(request));
 }

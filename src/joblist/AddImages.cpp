@@ -6,6 +6,7 @@
 #include "joblist/customTable.h"
 #include "joblist/rules/ImagesFilter.h"
 #include "joblist/rules/TargetPaths.h"
+#include "joblist/scan/ImageRows.h"
 #include "joblist/scan/ImageScan.h"
 
 #include <QCheckBox>
@@ -14,26 +15,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-// A new row shows its beside-the-source target until the next recomputation;
-// its line goes wherever the output choice says all the same.
-std::optional<JobRow> rowFor(const QString& path, quint32 root = ImageRoots::OwnFolder) {
-    std::optional<QString> target = sameDirectoryTarget(path);
-    if (!target)
-        return std::nullopt;
-    return JobRow{true, path, std::move(*target), Status::Unprocessed, root};
-}
-
-void appendRowsFor(std::vector<JobRow>& rows, const QStringList& paths, quint32 root) {
-    for (const QString& path : paths) {
-        if (std::optional<JobRow> row = rowFor(path, root))
-            rows.push_back(std::move(*row));
-    }
-}
-} // namespace
-
 bool CorvaneGUI::addImageRow(const QString& path) {
-    std::optional<JobRow> row = rowFor(path);
+    std::optional<JobRow> row = rowForImage(path);
     if (!row)
         return false;
     model->appendRow(std::move(*row));
@@ -41,21 +24,13 @@ bool CorvaneGUI::addImageRow(const QString& path) {
 }
 
 void CorvaneGUI::addImageRows(const QStringList& paths, const QString& root) {
-    std::vector<JobRow> rows;
-    rows.reserve(static_cast<size_t>(paths.size()));
-    appendRowsFor(rows, paths, model->addRoot(root));
-    model->appendRows(std::move(rows));
+    addImageGroups({ImageGroup{root, paths}});
 }
 
 void CorvaneGUI::addImageGroups(const std::vector<ImageGroup>& groups) {
-    std::vector<JobRow> rows;
-    qsizetype count = 0;
-    for (const ImageGroup& group : groups)
-        count += group.images.size();
-    rows.reserve(static_cast<size_t>(count));
-    for (const ImageGroup& group : groups)
-        appendRowsFor(rows, group.images, model->addRoot(group.root));
-    model->appendRows(std::move(rows)); // one insertion, however many folders
+    // One insertion, however many folders.
+    model->appendRows(
+        rowsForImages(groups, [](const QString& root) { return model->addRoot(root); }));
 }
 
 void CorvaneGUI::recomputeTargets() {

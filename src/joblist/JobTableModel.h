@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/run/RunRows.h"
 #include "joblist/rules/ImageRoots.h"
 #include "joblist/rules/JobRow.h"
 
@@ -10,7 +11,7 @@
 
 // The job table's data. Bulk operations notify the views once, so lists of
 // a hundred thousand images stay responsive.
-class JobTableModel final : public QAbstractTableModel {
+class JobTableModel final : public QAbstractTableModel, public RunRows {
     Q_OBJECT
 public:
     enum Column { ProcessColumn = 0, ImageColumn = 1, NewImageColumn = 2, StatusColumn = 3 };
@@ -32,7 +33,7 @@ public:
     const ImageRoots& roots() const { return m_roots; }
     // The index rows added from `folder` carry; empty: each image's own folder.
     quint32 addRoot(const QString& folder) { return m_roots.add(folder); }
-    const JobRow& row(int index) const { return m_rows[static_cast<size_t>(index)]; }
+    const JobRow& row(int index) const override { return m_rows[static_cast<size_t>(index)]; }
 
     // While a run uses the rows, the user cannot tick or untick them.
     void setLocked(bool locked);
@@ -60,8 +61,8 @@ public:
 
     // A row to change without telling the views; announceRows() tells them
     // later, once for many rows (a run ends rows faster than they can repaint).
-    JobRow& rowForQuietUpdate(int index) { return m_rows[static_cast<size_t>(index)]; }
-    void announceRows(int first, int last) {
+    JobRow& rowForQuietUpdate(int index) override { return m_rows[static_cast<size_t>(index)]; }
+    void announceRows(int first, int last) override {
         announceRows(first, last, ProcessColumn, StatusColumn);
     }
 

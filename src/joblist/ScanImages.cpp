@@ -3,7 +3,7 @@
 #include "app/CorvaneGUI.h"
 
 #include "app/Dialogs.h"
-#include "conversion/RunSession.h"
+#include "conversion/run/RunSession.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/ScanProgressDialog.h"
 #include "joblist/customTable.h"

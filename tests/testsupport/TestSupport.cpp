@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
-#include "testsupport/DialogRecorder.h"
-#include "conversion/RunSession.h"
+#include "conversion/run/RunSession.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/scan/ImageScan.h"
+#include "testsupport/DialogRecorder.h"
 
 #include <QImage>
 #include <QSignalSpy>

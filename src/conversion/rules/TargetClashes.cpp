@@ -51,14 +51,17 @@ TargetClashes findClashes(QStringView directory, const std::vector<Tail>& tails,
     QHash<QStringView, size_t> firstJob; // the first job of each key, counted from 1
     firstJob.reserve(static_cast<qsizetype>(tails.size()));
     std::vector<char> clashes(tails.size(), 0);
+    TargetClashes result;
     for (size_t job = 0; job < tails.size(); ++job) {
         size_t& first = firstJob[views[job]];
-        if (first == 0)
+        if (first == 0) {
             first = job + 1;
-        else
-            clashes[first - 1] = 1;
+            continue;
+        }
+        clashes[first - 1] = 1;
+        if (!result.firstPair)
+            result.firstPair = std::pair(first - 1, job);
     }
-    TargetClashes result;
     for (size_t job = 0; job < tails.size(); ++job) {
         if (clashes[job] && result.count++ < maxExamples)
             result.examples << LineTarget{directory, tails[job].folders, tails[job].rest}.joined();

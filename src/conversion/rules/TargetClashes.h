@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 // Targets that more than one job would write. Letter case is ignored and "\"
@@ -18,6 +19,9 @@
 struct TargetClashes {
     QStringList examples; // the first clashing targets in job order, each once
     int count = 0;        // how many different targets are written more than once
+    // The first two jobs found to write one target, as positions in the list
+    // of targets compared; for a refusal that names both images.
+    std::optional<std::pair<size_t, size_t>> firstPair;
 };
 
 constexpr int clashExamples = 5;

@@ -18,3 +18,11 @@ std::optional<TickedJobs> tickedJobs(const std::vector<JobRow>& rows, const Conv
     }
     return result;
 }
+
+std::vector<QString> targetsOf(const TickedJobs& ticked) {
+    std::vector<QString> targets;
+    targets.reserve(ticked.jobs.size());
+    for (const ConversionJob& job : ticked.jobs)
+        targets.push_back(job.target);
+    return targets;
+}

@@ -17,3 +17,6 @@ struct TickedJobs {
 // themselves are composed as each row starts: a long run never holds a hundred
 // thousand of them at once.
 std::optional<TickedJobs> tickedJobs(const std::vector<JobRow>& rows, const ConverterLines& lines);
+
+// The file each job writes, in job order (for the clash check).
+std::vector<QString> targetsOf(const TickedJobs& ticked);

@@ -1,5 +1,6 @@
 #include "conversion/run/UpToDateCheck.h"
 
+#include "conversion/rules/RunTexts.h"
 #include "conversion/run/FileStamps.h"
 #include "conversion/run/Ledger.h"
 
@@ -47,4 +48,27 @@ std::vector<SkipDecision> checkUpToDate(const TickedJobs& ticked, const Ledger& 
         decisions.push_back(decideSkip(records[i], now, options, converter));
     }
     return decisions;
+}
+
+void leaveOutUpToDate(RunSession::Request& request, Ledger& ledger) {
+    ledger.flush(); // the last run's records count
+    const QString options = buildFlagString(request.settings.flags);
+    const std::vector<SkipDecision> decisions =
+        checkUpToDate(request.ticked, ledger, options, request.converter);
+    TickedJobs& ticked = request.ticked;
+    size_t kept = 0;
+    for (size_t i = 0; i < ticked.jobs.size(); ++i) {
+        const QByteArray note = skipDecisionText(decisions[i], options).toUtf8();
+        if (decisions[i].upToDate()) {
+            request.upToDate.push_back(ticked.rows[i]);
+            request.upToDateNotes.push_back(note);
+            continue;
+        }
+        request.runNotes.push_back(note);
+        ticked.jobs[kept] = std::move(ticked.jobs[i]);
+        ticked.rows[kept] = ticked.rows[i];
+        ++kept;
+    }
+    ticked.jobs.resize(kept);
+    ticked.rows.resize(kept);
 }

@@ -2,6 +2,7 @@
 
 #include "conversion/rules/TickedJobs.h"
 #include "conversion/rules/UpToDate.h"
+#include "conversion/run/RunSession.h"
 
 #include <vector>
 
@@ -15,3 +16,9 @@ QString ledgerKey(const QString& target);
 // jobs that have a record need their files looked at.
 std::vector<SkipDecision> checkUpToDate(const TickedJobs& ticked, const Ledger& ledger,
                                         const QString& options, const ConverterIdentity& converter);
+
+// Skip Up-to-Date Images for a run about to start: the jobs whose records
+// say they are up to date move from the request's ticked jobs to its rows
+// left out, and every row gets the note its tooltip tells (why it runs, or
+// since when it is up to date). The ledger's pending records count.
+void leaveOutUpToDate(RunSession::Request& request, Ledger& ledger);

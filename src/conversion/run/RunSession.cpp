@@ -1,8 +1,7 @@
-#include "conversion/RunSession.h"
+#include "conversion/run/RunSession.h"
 
 #include "conversion/rules/OutputTail.h"
 #include "conversion/run/ConversionQueue.h"
-#include "joblist/JobTableModel.h"
 #include "joblist/rules/TargetPaths.h"
 
 #include <algorithm>
@@ -15,7 +14,7 @@ QString fileNameOf(const QString& path) {
 }
 } // namespace
 
-RunSession::RunSession(JobTableModel& model, Request request, QObject* parent)
+RunSession::RunSession(RunRows& model, Request request, QObject* parent)
     : QObject(parent)
     , m_model(model)
     , m_rows(std::move(request.ticked.rows))
@@ -85,6 +84,7 @@ void RunSession::stampUpToDate() {
         row.failureExit.reset();
         m_record.upToDate(m_upToDate[i], row);
         markDirty(m_upToDate[i]);
+        emit rowEnded(m_upToDate[i]);
     }
 }
 
@@ -124,6 +124,7 @@ void RunSession::jobFinished(int job, const RowVerdict& verdict) {
     }
     m_record.ended(job, rowIndex, row, verdict, m_clock.elapsed());
     markDirty(rowIndex);
+    emit rowEnded(rowIndex);
 }
 
 void RunSession::markDirty(int row) {

@@ -5,6 +5,7 @@
 #include "conversion/rules/RunTally.h"
 #include "conversion/rules/RunTexts.h"
 #include "conversion/rules/TickedJobs.h"
+#include "conversion/run/RunRows.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -15,13 +16,12 @@
 #include <vector>
 
 class ConversionQueue;
-class JobTableModel;
 class Ledger;
 
-// One "Process" run as the job table sees it: it runs the rows through the
-// queue, stamps each row the moment it ends (the views hear of it a few times
-// a second, not once a row), and reports how far it has come and how it ended
-// by signals. It knows nothing of the window.
+// One "Process" run as the rows see it: it runs them through the queue,
+// stamps each row the moment it ends (whoever shows the rows hears of it a few
+// times a second, not once a row), and reports how far it has come and how it
+// ended by signals. The window and the command line drive it alike.
 class RunSession final : public QObject {
     Q_OBJECT
 public:
@@ -46,7 +46,7 @@ public:
         int recoveredTargets = 0;
     };
 
-    RunSession(JobTableModel& model, Request request, QObject* parent = nullptr);
+    RunSession(RunRows& rows, Request request, QObject* parent = nullptr);
     ~RunSession() override;
 
     // Makes the run's private folder and tries a first script in it; false
@@ -65,6 +65,8 @@ public:
 signals:
     // The progress dialog's text and how many rows are done, a few times a second.
     void progressed(const QString& text, int done);
+    // A row has its verdict: it ended, or it was left out as up to date.
+    void rowEnded(int row);
     // Once: the result box's summary and the "Show Details..." text.
     void ended(const RunSummary& summary, const QString& details);
 
@@ -79,7 +81,7 @@ private:
     QString details() const;
     QByteArray runNote(int job) const;
 
-    JobTableModel& m_model;
+    RunRows& m_model;
     std::vector<int> m_rows; // the table row of each job
     std::vector<int> m_upToDate;
     std::vector<QByteArray> m_runNotes;
