@@ -37,7 +37,7 @@ private slots:
     void problems();
     void aFileCutShortNeverGivesPartOfItsTextures_data();
     void aFileCutShortNeverGivesPartOfItsTextures();
-    void listsInUtf16AndLatin1();
+    void listsInOtherEncodingsAndLineEnds();
     void sourceImagesRule_data();
     void sourceImagesRule();
     void formatsByExtension();
@@ -179,7 +179,7 @@ void TestSceneReaders::aFileCutShortNeverGivesPartOfItsTextures() {
     }
 }
 
-void TestSceneReaders::listsInUtf16AndLatin1() {
+void TestSceneReaders::listsInOtherEncodingsAndLineEnds() {
     const QString list =
         QStringLiteral("# PowerShell writes UTF-16\r\nC:\\Textures\\Jürgen.tif\r\n");
     QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
@@ -189,6 +189,9 @@ void TestSceneReaders::listsInUtf16AndLatin1() {
     // A line that is not UTF-8 is read as Latin-1, another line as UTF-8.
     QCOMPARE(described(readScene("J\xFCrgen.tif\nJ\xC3\xBCrgen.png", SceneFormat::PathList)),
              QStringList({"1||0|Jürgen.tif", "2||0|Jürgen.png"}));
+    // Lines end in LF, CR LF, or a lone CR as old Mac editors write them.
+    QCOMPARE(described(readScene("a.png\rb.png\r\nc.png\n", SceneFormat::PathList)),
+             QStringList({"1||0|a.png", "2||0|b.png", "3||0|c.png"}));
 }
 
 void TestSceneReaders::sourceImagesRule_data() {

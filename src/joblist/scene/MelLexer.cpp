@@ -1,5 +1,7 @@
 #include "joblist/scene/MelLexer.h"
 
+#include <array>
+
 namespace {
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
@@ -157,28 +159,42 @@ MelLexer::Token MelLexer::next() {
 }
 
 void MelLexer::skipStatement() {
-    for (;;) {
-        skipSpace();
-        if (atEnd()) {
-            if (m_inStatement)
-                endEarly(m_statementLine);
-            return;
-        }
-        startToken();
+    // Most of a large scene is numbers in statements no one asks about: look
+    // only at the bytes that can end a statement, start a string or a
+    // comment, or a line.
+    static constexpr auto special = [] {
+        std::array<bool, 256> table{};
+        for (unsigned char c : {'\n', ';', '"', '/'})
+            table[c] = true;
+        return table;
+    }();
+    startToken();
+    const qsizetype size = m_text.size();
+    while (m_pos < size) {
         const char c = m_text[m_pos];
-        if (c == ';') {
+        if (!special[static_cast<unsigned char>(c)]) {
+            ++m_pos;
+            continue;
+        }
+        if (c == '\n') {
+            ++m_line;
+            ++m_pos;
+        } else if (c == ';') {
             ++m_pos;
             m_inStatement = false;
             return;
-        }
-        if (c == '"') {
+        } else if (c == '"') {
             const int stringLine = m_line;
             if (!readString(nullptr)) {
                 endEarly(stringLine);
                 return;
             }
+        } else if ((at(m_pos + 1) == '/' || at(m_pos + 1) == '*') &&
+                   (m_pos == 0 || isSpace(m_text[m_pos - 1]) || m_text[m_pos - 1] == '"')) {
+            skipSpace(); // a comment starts where a word could
         } else {
-            skipWord();
+            ++m_pos;
         }
     }
+    endEarly(m_statementLine);
 }

@@ -1,9 +1,16 @@
 #include "joblist/scene/PathList.h"
 
+#include <QRegularExpression>
 #include <QStringConverter>
 #include <QStringDecoder>
 
 namespace {
+// A line ends at LF, CR LF, or a lone CR (as old Mac editors end them).
+const QRegularExpression& lineEnd() {
+    static const QRegularExpression end(QStringLiteral("\\r\\n|\\r|\\n"));
+    return end;
+}
+
 void addLine(QString line, int number, SceneReading& reading) {
     line = line.trimmed();
     if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
@@ -25,7 +32,7 @@ SceneReading readPathList(QByteArrayView bytes) {
         if (decoder.hasError() || text.contains(QChar(0)))
             return SceneReading::failed(ReadProblem::NotText);
         int number = 0;
-        for (QStringView line : QStringView(text).split(QLatin1Char('\n')))
+        for (QStringView line : QStringView(text).split(lineEnd()))
             addLine(line.toString(), ++number, reading);
         return reading;
     }
@@ -36,11 +43,11 @@ SceneReading readPathList(QByteArrayView bytes) {
     int number = 0;
     qsizetype start = 0;
     while (start <= bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
+        qsizetype end = start;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
         addLine(decodePathText(bytes.sliced(start, end - start)), ++number, reading);
-        start = end + 1;
+        start = end + (bytes.sliced(end).startsWith("\r\n") ? 2 : 1);
     }
     return reading;
 }
