@@ -158,8 +158,7 @@ void measureScene(const QString& root, const Sizes& sizes, int runs) {
             .arg(references.size())
             .arg(sizes.udimNodes));
     row(QStringLiteral("read the scene's bytes (already in memory)"), ms(parse));
-    row(QStringLiteral("read and look for every texture (map the file, parse, resolve)"),
-        ms(whole));
+    row(QStringLiteral("read the file, parse it and look for every texture"), ms(whole));
     row(QStringLiteral("textures found / files"),
         QStringLiteral("%1 of %2 / %3").arg(found).arg(scene.textures.size()).arg(filesOf(scene)));
     row(QStringLiteral("folders listed / files looked up"),

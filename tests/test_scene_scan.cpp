@@ -122,10 +122,14 @@ void TestSceneScan::aThousandTilesAreOneListing() {
         QVERIFY(TestFiles::writeFile(m_root + '/' + name, ""));
         expected << name;
     }
-    QVERIFY(TestFiles::writeFile(m_root + "/big.txt", "tiles/big.<UDIM>.tif\n"));
+    // A second set in the same folder costs no second listing.
+    QVERIFY(TestFiles::writeFile(m_root + "/tiles/small.1001.tif", ""));
+    QVERIFY(TestFiles::writeFile(m_root + "/big.txt",
+                                 "tiles/big.<UDIM>.tif\ntiles/small.<UDIM>.tif\n"));
     FolderNames folders;
     const SceneTextures scene = find(m_root + "/big.txt", &folders);
-    QCOMPARE(described(scene, m_root), QStringList{"beside-scene " + expected.join(',')});
+    QCOMPARE(described(scene, m_root), QStringList({"beside-scene " + expected.join(','),
+                                                    "beside-scene tiles/small.1001.tif"}));
     QCOMPARE(folders.listings(), 1);
     QCOMPARE(folders.lookups(), 0);
 }

@@ -12,35 +12,18 @@ namespace {
 // A workspace.mel larger than this is not one.
 constexpr qint64 WorkspaceLimit = 4 * 1024 * 1024;
 
-// The bytes of a file, mapped rather than copied where the system allows.
-class FileBytes {
-public:
-    explicit FileBytes(const QString& path)
-        : m_file(path) {
-        if (!m_file.open(QIODevice::ReadOnly))
-            return;
-        const qint64 size = m_file.size();
-        if (size > 0) {
-            if (uchar* mapped = m_file.map(0, size)) {
-                m_bytes = QByteArrayView(reinterpret_cast<const char*>(mapped), size);
-                m_readable = true;
-                return;
-            }
-        }
-        m_copy = m_file.readAll();
-        m_readable = m_file.error() == QFileDevice::NoError;
-        m_bytes = m_copy;
-    }
-
-    bool isReadable() const { return m_readable; }
-    QByteArrayView bytes() const { return m_bytes; }
-
-private:
-    QFile m_file;
-    QByteArray m_copy;
-    QByteArrayView m_bytes;
-    bool m_readable = false;
-};
+// The whole file. Read rather than mapped: a mapped file that another
+// program cuts short while it is read (a scene being saved over) would end
+// the program with SIGBUS.
+std::optional<QByteArray> readWhole(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
+}
 
 SceneLocation locationOf(const QString& scenePath, SceneFormat format) {
     SceneLocation location;
@@ -120,12 +103,13 @@ SceneTextures findSceneTextures(const QString& scenePath, SceneFormat format, Fo
     SceneTextures scene;
     scene.path = QDir::toNativeSeparators(scenePath);
     scene.format = format;
-    const FileBytes file(scenePath);
-    if (!file.isReadable()) {
+    const std::optional<QByteArray> bytes =
+        format == SceneFormat::MayaBinary ? QByteArray() : readWhole(scenePath);
+    if (!bytes) {
         scene.problem = ReadProblem::CannotOpen;
         return scene;
     }
-    SceneReading reading = readScene(file.bytes(), format);
+    SceneReading reading = readScene(*bytes, format);
     if (reading.problem != ReadProblem::None) {
         scene.problem = reading.problem;
         scene.problemLine = reading.problemLine;
