@@ -115,8 +115,8 @@ void TestWindow::menus() {
     using G = CorvaneGUI;
     QCOMPARE(window->QMainWindow::menuBar(), G::menuBar);
     QCOMPARE(actionTexts(G::menuBar), QStringList({"&File", "&Edit", "&Help"}));
-    QCOMPARE(actionTexts(G::menuFile),
-             QStringList({"&Export Farm Job...", "Save Report...", "", "E&xit"}));
+    QCOMPARE(actionTexts(G::menuFile), QStringList({"Add From &Scene...", "", "&Export Farm Job...",
+                                                    "Save Report...", "", "E&xit"}));
     QVERIFY(!G::itemSaveReport->isEnabled()); // until a run has ended
     QCOMPARE(actionTexts(G::menuEdit),
              QStringList({"Theme", "System", "Conversions at Once", "Skip Up-to-Date Images",

@@ -62,6 +62,8 @@ CorvaneGUI::~CorvaneGUI() {
 void CorvaneGUI::buildMenus() {
     // An export like Create Script, but of files for other machines: it sits in
     // the File menu rather than crowding the row of the two run buttons.
+    menuFile->addAction(itemAddFromScene);
+    menuFile->addSeparator();
     menuFile->addAction(itemExportFarmJob);
     menuFile->addAction(itemSaveReport);
     menuFile->addSeparator();
@@ -95,8 +97,8 @@ void CorvaneGUI::buildMenus() {
     for (QMenu* menu : {menuFile, menuEdit, menuTheme, menuSystem, menuConversions, menuHelp})
         menu->setParent(this, menu->windowFlags());
     for (QAction* item :
-         {itemExportFarmJob, itemSaveReport, itemExit, itemLookThemed, itemLookSystem,
-          itemSystemWindows, itemSystemMac, itemSkipUpToDate, itemIncludeSubfolders,
+         {itemAddFromScene, itemExportFarmJob, itemSaveReport, itemExit, itemLookThemed,
+          itemLookSystem, itemSystemWindows, itemSystemMac, itemSkipUpToDate, itemIncludeSubfolders,
           itemSelectFailed, itemSelectUnprocessed, itemAbout, itemUpdate, itemDonate, itemForums})
         item->setParent(this);
 }

@@ -35,6 +35,7 @@ namespace Dialogs {
 enum class MessageKind;
 }
 class ImageScan;
+struct SceneTextures;
 struct FlagOptions;
 struct ImageGroup;
 struct CommandSettings;
@@ -89,6 +90,7 @@ public:
     static inline QMenu* menuSystem = nullptr;
     static inline QMenu* menuConversions = nullptr;
     static inline QMenu* menuHelp = nullptr;
+    static inline QAction* itemAddFromScene = nullptr;
     static inline QAction* itemExportFarmJob = nullptr;
     static inline QAction* itemSaveReport = nullptr;
     static inline QAction* itemExit = nullptr;
@@ -200,6 +202,9 @@ public:
     // Looks through folders and files (chosen or dropped) for images on a
     // worker thread, then adds them; Include Subfolders decides how deep.
     static void scanAndAdd(const QStringList& paths);
+    // Adds the textures that scenes (read by a scan) use, each file once in
+    // the table, and says in one box what was added and what was not.
+    static void addSceneTextures(const std::vector<SceneTextures>& scenes);
     static void recomputeTargets();
     // Where a save dialog for the output starts: the output folder when one is
     // chosen and there, else the dialog's own choice.
@@ -255,6 +260,9 @@ public:
         void actionPerformed() const;
     };
     struct ListenerAddDirectory {
+        void actionPerformed() const;
+    };
+    struct ListenerAddFromScene {
         void actionPerformed() const;
     };
     struct ListenerOpenDirectory {

@@ -72,6 +72,10 @@ void CorvaneGUI::setUpClass() {
     menuSystem = new QMenu(QStringLiteral("System"));
     menuConversions = new QMenu(QStringLiteral("Conversions at Once"));
     menuHelp = new QMenu(QStringLiteral("&Help"));
+    itemAddFromScene = new QAction(QStringLiteral("Add From &Scene..."));
+    itemAddFromScene->setToolTip(
+        QStringLiteral("Add the textures a Maya ASCII scene, a USD ASCII layer, a MaterialX\n"
+                       "document or a list of paths uses, with their UDIM tiles."));
     itemExportFarmJob = new QAction(QStringLiteral("&Export Farm Job..."));
     itemExportFarmJob->setToolTip(
         QStringLiteral("Save the ticked images as a Slurm job array and a plain task list"));

@@ -39,6 +39,7 @@ void CorvaneGUI::attachListeners() {
     onToggle<ListenerSameDirectory>(checkSameDirectory, this);
     connect(fieldDirectory, &QLineEdit::textChanged, this,
             [] { ListenerDirectory{}.textChanged(); });
+    onTrigger<ListenerAddFromScene>(itemAddFromScene, this);
     onTrigger<ListenerExportFarmJob>(itemExportFarmJob, this);
     onTrigger<ListenerFileSaveReport>(itemSaveReport, this);
     onTrigger<ListenerFileExit>(itemExit, this);

@@ -141,6 +141,7 @@ void CorvaneGUI::lockForRun(bool locked) {
           static_cast<QWidget*>(buttonRemoveConverted), static_cast<QWidget*>(buttonReset)})
         widget->setEnabled(!locked);
     menuEdit->setEnabled(!locked);
+    itemAddFromScene->setEnabled(!locked);
     itemExportFarmJob->setEnabled(!locked);
 }
 

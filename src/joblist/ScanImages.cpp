@@ -35,6 +35,8 @@ void CorvaneGUI::scanAndAdd(const QStringList& paths) {
         if (result.unreadableFolders > 0)
             Dialogs::showMessage(Dialogs::MessageKind::Warning, dialogTitle,
                                  unreadableFoldersText(result.unreadableFolders));
+        if (!result.scenes.empty())
+            addSceneTextures(result.scenes);
     });
     scan->start();
 }
@@ -43,6 +45,7 @@ void CorvaneGUI::lockForScan(bool locked) {
     // The window stays alive and the list may still be looked at, ticked and
     // trimmed; only what would add to it or run it waits for the scan.
     panelAdd->setEnabled(!locked);
+    itemAddFromScene->setEnabled(!locked);
     buttonProcess->setEnabled(!locked);
     table->setDropsLocked(locked);
 }

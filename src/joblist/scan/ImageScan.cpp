@@ -2,6 +2,8 @@
 
 #include "joblist/rules/ImagesFilter.h"
 #include "joblist/scan/FolderImages.h"
+#include "joblist/scan/FolderNames.h"
+#include "joblist/scan/SceneScan.h"
 
 #include <QCollator>
 #include <QDir>
@@ -133,11 +135,17 @@ ImageGroup& groupFor(ScanResult& result, const QString& root) {
 ScanResult scanForImages(const ScanRequest& request, ScanCounters& counters) {
     const QCollator collator = fileManagerCollator();
     ScanResult result;
+    FolderNames textureFolders; // shared by the scenes of one request
     for (const QString& path : request.paths) {
         if (counters.cancel.load(std::memory_order_relaxed))
             break;
         const QFileInfo entry(path);
-        if (entry.isDir() && request.subfolders) {
+        const std::optional<SceneFormat> scene =
+            entry.isDir() ? std::nullopt : sceneFormatOf(entry.fileName());
+        if (scene) {
+            result.scenes.push_back(
+                findSceneTextures(entry.absoluteFilePath(), *scene, textureFolders, counters));
+        } else if (entry.isDir() && request.subfolders) {
             const QString root = QDir::toNativeSeparators(QDir(path).absolutePath());
             scanTree(root, groupFor(result, root), result, counters, collator);
         } else if (entry.isDir()) {
@@ -154,8 +162,10 @@ ScanResult scanForImages(const ScanRequest& request, ScanCounters& counters) {
         }
     }
     result.cancelled = counters.cancel.load();
-    if (result.cancelled)
+    if (result.cancelled) {
         result.groups.clear();
+        result.scenes.clear();
+    }
     std::erase_if(result.groups, [](const ImageGroup& group) { return group.images.isEmpty(); });
     for (const ImageGroup& group : result.groups)
         result.images += static_cast<int>(group.images.size());
@@ -208,6 +218,7 @@ void ImageScan::threadEnded() {
     if (m_counters.cancel.load()) {
         m_result.cancelled = true;
         m_result.groups.clear();
+        m_result.scenes.clear();
     }
     reportProgress();
     emit finished();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "joblist/scene/SceneOutcome.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -12,6 +14,7 @@
 class QThread;
 
 // What to look through: folders and files, as chosen or dropped, in order.
+// Scene and list files among them are read for the textures they use.
 struct ScanRequest {
     QStringList paths;
     // With subfolders, a folder's images come with those of every folder
@@ -31,6 +34,7 @@ struct ScanResult {
     int images = 0;
     int folders = 0;           // folders read
     int unreadableFolders = 0; // folders that could not be listed (only counted with subfolders)
+    std::vector<SceneTextures> scenes; // scene and list files read, in order
     bool cancelled = false;
 };
 
@@ -46,6 +50,7 @@ struct ScanCounters {
 // as a file manager does ("tile2" before "tile10"); hidden folders are
 // skipped and symbolic links to folders are not followed, so a loop cannot
 // hang it. Image files are those with an image extension in any letter case.
+// A scene or list file (sceneFormatOf) is read and its textures looked for.
 ScanResult scanForImages(const ScanRequest& request, ScanCounters& counters);
 
 // Runs scanForImages() on a worker thread and reports on the event thread:

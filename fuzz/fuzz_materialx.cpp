@@ -1,0 +1,4 @@
+// MaterialX documents.
+#include "FuzzChecks.h"
+
+CORVANE_FUZZ_READER(SceneFormat::MaterialX)

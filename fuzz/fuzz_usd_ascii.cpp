@@ -1,0 +1,4 @@
+// USD ASCII layers.
+#include "FuzzChecks.h"
+
+CORVANE_FUZZ_READER(SceneFormat::UsdAscii)
