@@ -47,6 +47,7 @@ private slots:
     void clashQuestionComesFirst();
     void cancellingEitherDialogWritesNothing();
     void writesTheJobBesideTheChosenName();
+    void untickedRowThatCannotBePlacedIsNoPartOfIt();
     void nameSlurmCannotCarryIsRefused();
     void folderThatRefusesFilesIsReported();
     void settingsDialogWorkedThroughItsWidgets();
@@ -164,6 +165,17 @@ void TestFarmExport::writesTheJobBesideTheChosenName() {
     QVERIFY(linesOf(path("night.tasks"))[0].contains("up to date"));
     QVERIFY(TestSupport::readAll(path("night.README.txt"))
                 .contains("2 to a task: 1 task, at most 1 at once."));
+}
+
+void TestFarmExport::untickedRowThatCannotBePlacedIsNoPartOfIt() {
+    G::system = TargetSystem::Mac;
+    G::addImageRows({"relative.png"}); // no folder to mirror into the output folder
+    G::model->setProcess(3, false);
+    G::checkSameDirectory->setChecked(false);
+    G::fieldDirectory->setText("/out");
+    exportAs("night", {});
+    QCOMPARE(T::messages().back().title, "Success");
+    QCOMPARE(linesOf(path("night.tasks")).size(), 3);
 }
 
 void TestFarmExport::nameSlurmCannotCarryIsRefused() {

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMap>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -28,6 +29,17 @@ QByteArray field(const QByteArray& line, const QByteArray& key) {
         if (pair.startsWith(key + '='))
             return pair.mid(key.size() + 1);
     return {};
+}
+
+// The names the job completion log gives the tasks of array job `jobId`.
+QSet<QString> jobNames(const QByteArray& log, const QByteArray& jobId) {
+    QSet<QString> names;
+    for (const QByteArray& line : log.split('\n'))
+        if (field(line, "ArrayJobId") == jobId) {
+            const qsizetype from = line.indexOf(" Name=") + 6; // it may hold blanks
+            names.insert(QString::fromUtf8(line.mid(from, line.indexOf(" JobState=") - from)));
+        }
+    return names;
 }
 
 // "JobState ExitCode" of each task of array job `jobId` in the job completion log.
@@ -165,8 +177,10 @@ void TestFarmExportSlurm::exportedJobRunsFailsHonestlyAndResumes() {
     qputenv("CORVANE_FAKE_IMF_COPY_LOG", log.toLocal8Bit());
 
     const QString jobFolder = m_dir.filePath("farm jobs/night");
-    const QString script = exportJob(images, "--switches-from-image", FarmSettings{2, 0, true},
-                                     jobFolder, "night run");
+    // A quote ends the #SBATCH value unless escaped; "%a" in the log's path is the task's index.
+    const QString name = "night \"run\" 50%alpha";
+    const QString script =
+        exportJob(images, "--switches-from-image", FarmSettings{2, 0, true}, jobFolder, name);
     QVERIFY2(!script.isEmpty(),
              qPrintable(T::messages().empty() ? QString("no box") : T::messages().back().text));
     const QString elsewhere = m_dir.filePath("elsewhere");
@@ -178,8 +192,10 @@ void TestFarmExportSlurm::exportedJobRunsFailsHonestlyAndResumes() {
     SlurmCluster::Result sbatch = submit({"--chdir=" + jobFolder, script}, elsewhere);
     qInfo("20 images, 10 tasks: sbatch --wait returned after %lld ms", clock.elapsed());
     QVERIFY2(sbatch.finished, sbatch.errors.constData());
-    QCOMPARE(sbatch.exitCode, 4); // the highest exit status among the tasks
     const QByteArray jobId = sbatch.output.trimmed().split(';').first();
+    QTRY_COMPARE_WITH_TIMEOUT(jobNames(TestSupport::readAll(m_cluster.jobCompletionLog()), jobId),
+                              QSet<QString>{name}, 20000);
+    QCOMPARE(sbatch.exitCode, 4); // the highest exit status among the tasks
     QMap<int, QByteArray> expected;
     for (int task = 1; task <= 10; ++task)
         expected.insert(task, task == brokenTask ? "FAILED 4:0" : "COMPLETED 0:0");
@@ -201,10 +217,10 @@ void TestFarmExportSlurm::exportedJobRunsFailsHonestlyAndResumes() {
     QVERIFY(!QFile::exists(elsewhere + "/pwned") && !QFile::exists(jobFolder + "/pwned"));
     QCOMPARE(temporaryFiles(m_dir.path()), QStringList());
     const QString brokenLog =
-        QString("%1/night run.logs/%2_%3.out").arg(jobFolder, jobId).arg(brokenTask);
+        QString("%1/%2.logs/%3_%4.out").arg(jobFolder, name, jobId).arg(brokenTask);
     QVERIFY2(TestSupport::readAll(brokenLog).contains("FAILED with exit status 4: t="),
              TestSupport::readAll(brokenLog).constData());
-    QCOMPARE(QDir(jobFolder + "/night run.logs").entryList(QDir::Files).size(), 10);
+    QCOMPARE(QDir(jobFolder + '/' + name + ".logs").entryList(QDir::Files).size(), 10);
 
     // Again, without --chdir and with its log elsewhere: the script finds its
     // tasks beside itself through the controller, and only the broken image runs.

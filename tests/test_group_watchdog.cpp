@@ -2,6 +2,7 @@
 // process groups it started must end, or survive once released. Process states are read here
 // from /proc independently of the code under test.
 #include "conversion/run/GroupWatchdog.h"
+#include "conversion/run/ProcessStates.h"
 
 #include <QDir>
 #include <QFile>
@@ -157,10 +158,10 @@ private slots:
             if (!reaped && ::kill(leader, SIGKILL) == 0)
                 ::waitpid(leader, nullptr, 0);
         });
-        QVERIFY(GroupWatchdog::groupHasRunningMember(leader));
-        const auto started = GroupWatchdog::processStartTime(leader);
+        QVERIFY(ProcessStates::groupHasRunningMember(leader));
+        const auto started = ProcessStates::startTime(leader);
         QVERIFY(started);
-        QVERIFY(*started >= GroupWatchdog::processStartTime(::getpid()).value());
+        QVERIFY(*started >= ProcessStates::startTime(::getpid()).value());
         QFile uptime(QStringLiteral("/proc/uptime"));
         QVERIFY(uptime.open(QIODevice::ReadOnly));
         QVERIFY(*started <= uptime.readAll().split(' ')[0].toDouble() * ::sysconf(_SC_CLK_TCK) + 1);
@@ -169,7 +170,7 @@ private slots:
         ::kill(leader, SIGKILL);
         QTRY_COMPARE_WITH_TIMEOUT(runningMembers(leader), 0, 5000);
         QCOMPARE(::kill(-leader, 0), 0);
-        QVERIFY(!GroupWatchdog::groupHasRunningMember(leader));
+        QVERIFY(!ProcessStates::groupHasRunningMember(leader));
         reaped = ::waitpid(leader, nullptr, 0) == leader;
     }
 };

@@ -1,5 +1,6 @@
 // The program killed mid-run (SIGKILL: a crash, the out-of-memory killer): its
 // converters end within seconds, and the next start cleans up after the run.
+#include "conversion/run/AbandonedRuns.h"
 #include "testsupport/TestFiles.h"
 
 #include <QCoreApplication>
@@ -7,10 +8,16 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace {
 // Running, not merely waiting to be reaped.
@@ -20,6 +27,25 @@ bool processRunning(qint64 pid) {
         return false;
     const char state = stat.mid(stat.lastIndexOf(')') + 2, 1).at(0);
     return state != 'Z' && state != 'X';
+}
+
+// When a process started, as /proc says.
+QByteArray startTime(qint64 pid) {
+    const QByteArray stat = TestFiles::readAll(QStringLiteral("/proc/%1/stat").arg(pid));
+    return stat.mid(stat.lastIndexOf(')') + 2).split(' ').value(19);
+}
+
+// A sleep leading a process group of its own, as a row's script does.
+pid_t sleepInItsOwnGroup() {
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t pid = 0;
+    char* argv[] = {const_cast<char*>("sleep"), const_cast<char*>("1000"), nullptr};
+    posix_spawnp(&pid, "sleep", nullptr, &attributes, argv, environ);
+    posix_spawnattr_destroy(&attributes);
+    return pid;
 }
 
 QList<qint64> startedPids(const QString& log) {
@@ -37,6 +63,8 @@ private slots:
     void init();
     void cleanup();
     void convertersEndAndTheNextStartCleansUp();
+    void recoveryOfARunFolder_data();
+    void recoveryOfARunFolder();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -143,6 +171,66 @@ void TestKilledProgram::convertersEndAndTheNextStartCleansUp() {
     QVERIFY(other->waitForFinished(10000));
     QCOMPARE(runFolders().size(), 0);
     QVERIFY(!QFile::exists(path("d.map")));
+}
+
+void TestKilledProgram::recoveryOfARunFolder_data() {
+    QTest::addColumn<bool>("locked");    // its lock left behind by a program that is gone
+    QTest::addColumn<int>("ageSecs");    // since the folder last changed
+    QTest::addColumn<QString>("leader"); // of a row's group: "", "running", or "reused"
+    QTest::addColumn<int>("folders");
+    QTest::addColumn<int>("groups");
+    QTest::newRow("lockless, older than the grace period") << false << 700 << "" << 1 << 0;
+    QTest::newRow("lockless and fresh: perhaps being made") << false << 0 << "" << 0 << 0;
+    QTest::newRow("a row's group still running") << true << 0 << "running" << 1 << 1;
+    // The recorded leader is gone and its id taken by someone else's process.
+    QTest::newRow("a row's group id reused") << true << 0 << "reused" << 1 << 0;
+}
+
+void TestKilledProgram::recoveryOfARunFolder() {
+    QFETCH(bool, locked);
+    QFETCH(int, ageSecs);
+    QFETCH(QString, leader);
+    QFETCH(int, folders);
+    QFETCH(int, groups);
+    // Only this test's folders are looked through.
+    qputenv("XDG_CACHE_HOME", path("cache").toLocal8Bit());
+    qputenv("TMPDIR", m_dir->path().toLocal8Bit());
+    const auto restore = qScopeGuard([] {
+        qunsetenv("XDG_CACHE_HOME");
+        qunsetenv("TMPDIR");
+    });
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + "/run-dead";
+    QVERIFY(QDir().mkpath(folder));
+    // This test's process id with another start: the program that wrote it is gone.
+    QByteArray journal = "owner " + QByteArray::number(QCoreApplication::applicationPid()) + " 1\n";
+    const pid_t sleeper = leader.isEmpty() ? 0 : sleepInItsOwnGroup();
+    const auto end = qScopeGuard([&] {
+        if (sleeper > 0 && ::kill(sleeper, SIGKILL) == 0)
+            ::waitpid(sleeper, nullptr, 0);
+    });
+    if (sleeper > 0) {
+        QVERIFY(processRunning(sleeper));
+        const QByteArray started = startTime(sleeper);
+        QVERIFY(!started.isEmpty());
+        journal += "begin 0 - - " + path("never.map").toUtf8().toPercentEncoding() + "\ngroup 0 " +
+                   QByteArray::number(sleeper) + ' ' +
+                   (leader == "reused" ? QByteArray::number(started.toLongLong() - 1) : started) +
+                   '\n';
+    }
+    QVERIFY(TestFiles::writeFile(folder + "/rows.journal", journal));
+    if (locked)
+        QVERIFY(TestFiles::writeFile(folder + "/owner.lock", "1\ncorvane\n"));
+    const timespec changed{::time(nullptr) - ageSecs, 0};
+    const timespec times[2] = {changed, changed};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(folder).constData(), times, 0), 0);
+
+    const RecoveredRuns recovered = recoverAbandonedRuns();
+    QCOMPARE(recovered.folders, folders);
+    QCOMPARE(recovered.groups, groups);
+    QCOMPARE(QFileInfo::exists(folder), folders == 0);
+    if (sleeper > 0) // a kill takes effect a moment later
+        QTRY_COMPARE_WITH_TIMEOUT(processRunning(sleeper), groups == 0, 5000);
 }
 
 QTEST_GUILESS_MAIN(TestKilledProgram)

@@ -69,6 +69,8 @@ void TestUpToDate::decisions_data() {
                                  << R(RunReason::MapChanged);
     QTest::newRow(".map removed") << rec << S(image) << S() << "-p " << converter
                                   << R(RunReason::MapChanged);
+    QTest::newRow("flags and converter: the flags are named")
+        << rec << S(image) << S(map) << "-p -r " << other << R(RunReason::FlagsChanged);
     QTest::newRow("the image is named first")
         << rec << S(FileStamp{1, 1}) << S() << "" << other << R(RunReason::ImageChanged);
 }

@@ -1,7 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/CorvaneGUI.h"
-#include "conversion/run/RunFolder.h"
+#include "conversion/run/AbandonedRuns.h"
 #include "theme/Look.h"
 
 #include <QGuiApplication>

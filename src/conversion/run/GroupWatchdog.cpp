@@ -1,5 +1,7 @@
 #include "conversion/run/GroupWatchdog.h"
 
+#include "conversion/run/ProcessStates.h"
+
 #ifdef Q_OS_UNIX
 #include <atomic>
 #include <cerrno>
@@ -7,12 +9,10 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
-#include <limits>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #ifdef Q_OS_LINUX
-#include <dirent.h>
 #include <sys/prctl.h>
 #endif
 
@@ -33,6 +33,7 @@ constexpr qint64 Release = 2;
 // Far more groups than a run has at once; entries of groups that have gone are dropped if it
 // ever fills, in case a release was missed.
 constexpr int Capacity = 1024;
+static_assert(Capacity <= ProcessStates::MaxGroups);
 constexpr qint64 GraceMs = 1000;
 constexpr long PollMs = 20;
 // Where the watcher keeps its end, so that it can close everything above.
@@ -47,144 +48,12 @@ constexpr int SendFlags = MSG_NOSIGNAL; // a watcher that has gone must not rais
 constexpr int SendFlags = 0; // the socket has SO_NOSIGPIPE instead
 #endif
 
-// kill(-0) would reach our own group and kill(-1) every process we may signal.
-bool isGroupId(qint64 group) {
-    return group > 1 && group <= std::numeric_limits<pid_t>::max();
-}
-
 void sendMessage(const Message& message) {
     const int channel = s_channel.load(std::memory_order_relaxed);
     if (channel < 0)
         return;
     while (::send(channel, &message, sizeof message, SendFlags) < 0 && errno == EINTR) {
     }
-}
-
-#ifdef Q_OS_LINUX
-struct ProcStat {
-    char state = 0;
-    quint64 group = 0;
-    quint64 startTime = 0;
-};
-
-bool parseNumber(const char* begin, const char* end, quint64& value) {
-    value = 0;
-    if (begin == end)
-        return false;
-    for (; begin != end; ++begin) {
-        if (*begin < '0' || *begin > '9')
-            return false;
-        value = value * 10 + quint64(*begin - '0');
-    }
-    return true;
-}
-
-// "pid (name) state ppid pgrp ... starttime ...", relative to dir. The name may hold anything,
-// ')' and spaces included, so the fields are counted from the last ')'.
-bool readStat(int dir, const char* path, ProcStat& stat) {
-    const int fd = ::openat(dir, path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    char text[1024];
-    qsizetype length = 0;
-    for (;;) {
-        const ssize_t got = ::read(fd, text + length, sizeof text - size_t(length));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        length += got;
-        if (length == qsizetype(sizeof text))
-            break;
-    }
-    ::close(fd);
-    qsizetype at = length;
-    while (at > 0 && text[at - 1] != ')')
-        --at;
-    if (at == 0)
-        return false;
-    for (int field = 3; at < length; ++field) {
-        while (at < length && text[at] == ' ')
-            ++at;
-        const qsizetype begin = at;
-        while (at < length && text[at] != ' ' && text[at] != '\n')
-            ++at;
-        if (at == begin)
-            break;
-        if (field == 3)
-            stat.state = text[begin];
-        else if (field == 5 && !parseNumber(text + begin, text + at, stat.group))
-            return false;
-        else if (field == 22)
-            return parseNumber(text + begin, text + at, stat.startTime);
-    }
-    return false;
-}
-
-bool readStatOf(qint64 pid, ProcStat& stat) {
-    char path[40] = "/proc/";
-    char digits[20];
-    int count = 0;
-    for (quint64 rest = quint64(pid); rest != 0 || count == 0; rest /= 10)
-        digits[count++] = char('0' + rest % 10);
-    char* at = path + 6;
-    while (count > 0)
-        *at++ = digits[--count];
-    std::memcpy(at, "/stat", 6);
-    return readStat(AT_FDCWD, path, stat);
-}
-
-// Marks the groups that have a member which is neither a zombie nor dead. False if the process
-// list could not be read to its end.
-bool markRunning(const pid_t* groups, int count, bool* running) {
-    const int proc = ::open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (proc < 0)
-        return false;
-    alignas(8) char entries[4096];
-    ssize_t got = 0;
-    while ((got = ::getdents64(proc, entries, sizeof entries)) > 0) {
-        for (ssize_t at = 0; at < got;) {
-            const auto* entry = reinterpret_cast<const dirent64*>(entries + at);
-            at += entry->d_reclen;
-            char path[300];
-            qsizetype length = 0;
-            while (entry->d_name[length] >= '0' && entry->d_name[length] <= '9')
-                ++length;
-            if (length == 0 || entry->d_name[length] != '\0')
-                continue;
-            std::memcpy(path, entry->d_name, size_t(length));
-            std::memcpy(path + length, "/stat", 6);
-            ProcStat stat;
-            if (!readStat(proc, path, stat) || stat.state == 'Z' || stat.state == 'X')
-                continue; // gone meanwhile, or ended and waiting to be reaped
-            for (int i = 0; i < count; ++i)
-                running[i] = running[i] || quint64(groups[i]) == stat.group;
-        }
-    }
-    ::close(proc);
-    return got == 0;
-}
-#endif
-
-// Which of the groups still have a running member; true if any has.
-bool findRunning(const pid_t* groups, int count, bool* running) {
-    bool any = false;
-    for (int i = 0; i < count; ++i) {
-        running[i] = ::kill(-groups[i], 0) == 0 || errno != ESRCH;
-        any = any || running[i];
-    }
-#ifdef Q_OS_LINUX
-    // A group whose members have all ended still exists until the last is reaped.
-    bool seen[Capacity] = {};
-    if (any && markRunning(groups, count, seen)) {
-        any = false;
-        for (int i = 0; i < count; ++i) {
-            running[i] = running[i] && seen[i];
-            any = any || running[i];
-        }
-    }
-#endif
-    return any;
 }
 
 struct Watched {
@@ -195,15 +64,8 @@ struct Watched {
 // A group id is not handed out again while a member lives; but once the group has emptied a new
 // process may get the id and lead a group of its own. Its start time gives it away.
 bool stillOurs(const Watched& watched) {
-#ifdef Q_OS_LINUX
-    ProcStat stat;
-    if (watched.startTime != 0 && readStatOf(watched.group, stat) &&
-        stat.startTime != watched.startTime)
-        return false;
-#else
-    Q_UNUSED(watched);
-#endif
-    return true;
+    const std::optional<quint64> started = ProcessStates::startTime(watched.group);
+    return watched.startTime == 0 || !started || *started == watched.startTime;
 }
 
 qint64 nowMs() {
@@ -226,7 +88,7 @@ void endGroups(const Watched* table, int count) {
     // One grace period for all, so the time taken does not grow with the number of groups.
     const qint64 deadline = nowMs() + GraceMs;
     const timespec pause{0, PollMs * 1000000};
-    while (findRunning(groups, live, running) && nowMs() < deadline)
+    while (ProcessStates::findRunning(groups, live, running) && nowMs() < deadline)
         ::nanosleep(&pause, nullptr);
     for (int i = 0; i < live; ++i) {
         if (running[i] && stillOurs(ending[i]))
@@ -281,7 +143,7 @@ void forget(Watched* table, int& count, pid_t group) {
         for (; held - used >= sizeof(Message); used += sizeof(Message)) {
             Message message;
             std::memcpy(&message, buffer + used, sizeof message);
-            if (!isGroupId(message.group))
+            if (!ProcessStates::isGroupId(message.group))
                 continue;
             const auto group = pid_t(message.group);
             if (message.kind == Enrol)
@@ -388,38 +250,16 @@ void GroupWatchdog::enrolFromChild() {
     if (s_channel.load(std::memory_order_relaxed) < 0 || ::getpgrp() != self)
         return;
     Message message{Enrol, self, 0};
-#ifdef Q_OS_LINUX
     // Read here rather than by the watcher when the message arrives: by then a quick script may
     // have ended and its id gone to another process.
-    ProcStat stat;
-    if (readStat(AT_FDCWD, "/proc/self/stat", stat))
-        message.startTime = stat.startTime;
-#endif
+    if (const std::optional<quint64> started = ProcessStates::ownStartTime())
+        message.startTime = *started;
     sendMessage(message);
 }
 
 void GroupWatchdog::release(qint64 group) {
-    if (isGroupId(group))
+    if (ProcessStates::isGroupId(group))
         sendMessage({Release, group, 0});
-}
-
-std::optional<quint64> GroupWatchdog::processStartTime(qint64 pid) {
-#ifdef Q_OS_LINUX
-    ProcStat stat;
-    if (pid > 0 && pid <= std::numeric_limits<pid_t>::max() && readStatOf(pid, stat))
-        return stat.startTime;
-#else
-    Q_UNUSED(pid);
-#endif
-    return std::nullopt;
-}
-
-bool GroupWatchdog::groupHasRunningMember(qint64 group) {
-    if (!isGroupId(group))
-        return false;
-    const auto id = pid_t(group);
-    bool running = false;
-    return findRunning(&id, 1, &running);
 }
 
 #else
@@ -431,9 +271,5 @@ bool GroupWatchdog::start() {
 void GroupWatchdog::enrolFromChild() {}
 
 void GroupWatchdog::release(qint64) {}
-
-std::optional<quint64> GroupWatchdog::processStartTime(qint64) {
-    return std::nullopt;
-}
 
 #endif

@@ -2,8 +2,6 @@
 
 #include <QtGlobal>
 
-#include <optional>
-
 // Ends the converters' process groups when the program dies without ending them itself
 // (SIGKILL, a crash, the out-of-memory killer). Each group leads itself so that Cancel can reach
 // the script and its converter at once, which also means nothing ends them with the program.
@@ -28,16 +26,5 @@ void enrolFromChild();
 // The group has ended (no member runs, or it has been sent SIGKILL): a later process that gets
 // the same id must never be touched.
 void release(qint64 group);
-
-// When a process started, in clock ticks since boot; tells a process from a later one with the
-// same id. Empty if there is no such process, and outside Linux. Async-signal-safe.
-std::optional<quint64> processStartTime(qint64 pid);
-
-#ifdef Q_OS_UNIX
-// Whether any process of the group still runs. Members that have ended but wait to be reaped do
-// not count: in some containers nothing reaps orphans. Where the members cannot be listed (no
-// /proc) a group that exists counts as running. Async-signal-safe.
-bool groupHasRunningMember(qint64 group);
-#endif
 
 } // namespace GroupWatchdog

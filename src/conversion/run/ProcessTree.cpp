@@ -1,6 +1,7 @@
 #include "conversion/run/ProcessTree.h"
 
 #include "conversion/run/GroupWatchdog.h"
+#include "conversion/run/ProcessStates.h"
 
 #include <QProcess>
 
@@ -79,6 +80,6 @@ void ProcessTree::kill() {
 }
 
 bool ProcessTree::alive() const {
-    return m_group > 0 && GroupWatchdog::groupHasRunningMember(m_group);
+    return m_group > 0 && ProcessStates::groupHasRunningMember(m_group);
 }
 #endif

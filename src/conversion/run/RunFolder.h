@@ -16,12 +16,21 @@
 //
 // It also holds a lock that says its program is alive, and a journal of the
 // rows under way, so that a later start can clean up after a program that
-// died mid-run (recoverAbandonedRuns).
+// died mid-run (recoverAbandonedRuns, in AbandonedRuns.h).
 class RunFolder {
 public:
     // Nothing when neither place can hold a folder.
     static std::unique_ptr<RunFolder> make();
     ~RunFolder();
+
+    // Where run folders are made, and what they hold; the recovery of dead
+    // runs looks for them there. Folders start with cachePrefix under
+    // cacheParent(), or with tempPrefix under the system temporary folder.
+    static QString cacheParent();
+    static const QString cachePrefix;
+    static const QString tempPrefix;
+    static const QString lockName;
+    static const QString journalName;
 
     QString filePath(const QString& name) const { return m_dir->filePath(name); }
 
@@ -40,16 +49,3 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     QFile m_journal;
 };
-
-// What a start cleaned up after runs whose program died.
-struct RecoveredRuns {
-    int folders = 0;
-    int groups = 0;  // process groups still running, ended
-    int targets = 0; // incomplete targets removed
-};
-
-// Cleans up after every run whose program is gone: ends what its rows still
-// run, removes the targets they had begun but not finished (by the rule of
-// isIncompleteTarget), and deletes its folder. Folders whose program lives,
-// another window's among them, are left alone.
-RecoveredRuns recoverAbandonedRuns();
