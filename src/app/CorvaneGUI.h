@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/rules/Maker.h"
 #include "conversion/rules/TargetSystem.h"
 #include "conversion/run/RunSession.h"
 #include "joblist/rules/JobRow.h"
@@ -60,7 +61,7 @@ public:
     ~CorvaneGUI() override;
 
     // Settings and shared state.
-    static inline const QString version = QStringLiteral("1.0");
+    static inline const QString version = programVersion();
     // Title of the run's result boxes and of the list's questions.
     static inline const QString dialogTitle = QStringLiteral("Corvane");
     static inline CorvaneGUI* frame = nullptr;

@@ -27,8 +27,12 @@ ConverterState checkConverter(const QString& converter, const ProgramLookup& loo
     return ConverterState::Found;
 }
 
-QString converterProblemText(ConverterState state, const QString& shownPath) {
-    const QString choose = QStringLiteral("Choose it with the button beside the imf_copy field.");
+QString converterProblemText(ConverterState state, const QString& shownPath,
+                             ConverterChooser chooser) {
+    const bool window = chooser == ConverterChooser::Window;
+    const QString choose =
+        window ? QStringLiteral("Choose it with the button beside the imf_copy field.")
+               : QStringLiteral("Name it with --converter PATH.");
     switch (state) {
     case ConverterState::Found:
         break;
@@ -41,8 +45,10 @@ QString converterProblemText(ConverterState state, const QString& shownPath) {
                choose;
     case ConverterState::NotExecutable:
         return QStringLiteral("The converter \"%1\" is not allowed to run: make it executable, "
-                              "or choose another with the button beside the imf_copy field.")
-            .arg(shownPath);
+                              "or %2.")
+            .arg(shownPath, window ? QStringLiteral("choose another with the button beside the "
+                                                    "imf_copy field")
+                                   : QStringLiteral("name another with --converter PATH"));
     }
     return {};
 }

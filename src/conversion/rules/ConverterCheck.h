@@ -28,9 +28,13 @@ bool isBareProgramName(const QString& converter);
 ConverterState checkConverter(const QString& converter,
                               const ProgramLookup& lookup = systemProgramLookup());
 
+// Where a person names the converter: the window's field, or the command line.
+enum class ConverterChooser { Window, CommandLine };
+
 // The warning Process shows instead of running, naming the converter as
 // shown (`shownPath`, native separators) and how to fix it.
-QString converterProblemText(ConverterState state, const QString& shownPath);
+QString converterProblemText(ConverterState state, const QString& shownPath,
+                             ConverterChooser chooser = ConverterChooser::Window);
 
 // The line Create Script adds to its success box when the converter is not here.
 QString converterNotHereText(const QString& shownPath);
