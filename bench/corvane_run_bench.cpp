@@ -214,6 +214,7 @@ int main(int argc, char* argv[]) {
     G window;
     window.resize(700, 800);
     window.show();
+    G::openLedger(); // as the program's start does
     QCoreApplication::processEvents();
     G::system = TargetSystem::Mac;
     const int cores = std::max(1, QThread::idealThreadCount());

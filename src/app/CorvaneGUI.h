@@ -117,9 +117,11 @@ public:
     // Set when the window is closed (or File > Exit chosen) during a run: the
     // program ends once the run has ended its converters.
     static inline bool quitAfterRun = false;
-    // The record of finished conversions, opened at the first Process.
+    // The record of finished conversions, opened at start-up (or at the first
+    // Process) on a thread of its own.
     static inline Ledger* ledger = nullptr;
     static inline bool ledgerUnusableSaid = false;
+    static inline bool ledgerStateSaid = false; // a broken ledger moved aside is told once
     // Incomplete targets of runs that never ended, removed at start; the next
     // run's box says so.
     static inline int recoveredTargets = 0;
@@ -236,8 +238,13 @@ public:
     // Starts a run, wired to the window: the lock, the progress dialog, the
     // result box (or the program's end, when it was asked for meanwhile).
     static void startRun(RunSession::Request request);
+    // Starts opening the ledger, without waiting for it.
+    static void openLedger();
     // The ledger, opened (and a broken one replaced, with a word) on first use.
     static Ledger& runLedger();
+    // The word on a broken ledger moved aside, once: when the file's check is
+    // done, or at once when `wait` (the end of a run) allows waiting for it.
+    static void tellLedgerState(bool wait);
     // Whether the converter field names a program that can run here; if not,
     // says so in a warning box.
     static bool converterReadyToRun();

@@ -60,6 +60,7 @@ void CorvaneGUI::setUpClass() {
     system = TargetSystem::Windows;
     quitAfterRun = false;
     ledgerUnusableSaid = false;
+    ledgerStateSaid = false;
     skipUpToDate = false;
     lastReport.reset();
     notifier = systemNotifier();

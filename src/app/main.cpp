@@ -16,6 +16,8 @@ int main(int argc, char* argv[]) {
     Look::rememberSystemLook();
     CorvaneGUI window;
     showMainWindow(window);
+    // Opened and checked meanwhile: the first Process finds it ready.
+    CorvaneGUI::openLedger();
     quitOnTerminationSignals();
     startAttribCommand();
     return application.exec();

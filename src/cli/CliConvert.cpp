@@ -138,6 +138,13 @@ private:
     QElapsedTimer m_clock;
 };
 
+// A broken ledger is moved aside and a new one started: worth a word.
+void tellLedgerState(const Ledger& ledger, CliConsole& console) {
+    const Ledger::Status& status = ledger.status();
+    if (status.state == Ledger::State::RenamedAside)
+        console.error(ledgerMovedAsideText(status.path, status.asidePath));
+}
+
 // Only an existing folder, or one made now, can take the .map files.
 bool makeOutputFolder(const OutputChoice& output) {
     return output.sameDirectory || QDir().mkpath(output.directory);
@@ -146,6 +153,8 @@ bool makeOutputFolder(const OutputChoice& output) {
 
 CliExit convertImages(const CliRequest& request, CliImages images, CliConsole& console,
                       int recoveredTargets) {
+    // Opened and checked on its own thread while the rest is made ready.
+    Ledger ledger;
     const CommandSettings settings =
         commandSettingsFor(request, images.roots, thisMachinesSystem());
     // Nothing runs with a converter that is not there: one message instead of
@@ -174,21 +183,19 @@ CliExit convertImages(const CliRequest& request, CliImages images, CliConsole& c
     if (recoveredTargets > 0)
         console.error(recoveredTargetsText(recoveredTargets));
 
-    Ledger ledger;
-    if (ledger.status().state == Ledger::State::RenamedAside)
-        console.error(ledgerMovedAsideText(ledger.status().path, ledger.status().asidePath));
     RunSession::Request run;
     run.ticked = std::move(*ticked);
     run.settings = settings;
     run.converter = resolveConverter(settings.converterPath);
     run.maxAtOnce = request.jobs > 0 ? request.jobs : std::max(1, QThread::idealThreadCount());
     if (request.skipUpToDate) {
+        tellLedgerState(ledger, console);
         if (!ledger.usable())
             console.error(ledgerUnusableText(ledger.status().path, ledger.status().error));
         leaveOutUpToDate(run, ledger);
     }
-    if (ledger.usable())
-        run.ledger = &ledger;
+    // Records a ledger that turns out unusable forgets; asking now would wait for its check.
+    run.ledger = &ledger;
 
     CliRows rows(std::move(images.rows));
     Reporter reporter(console, request, rows, lines, run.upToDate, int(run.ticked.jobs.size()));
@@ -218,6 +225,8 @@ CliExit convertImages(const CliRequest& request, CliImages images, CliConsole& c
     QCoreApplication::exec();
     progress.stop();
     reporter.finish();
+    if (!request.skipUpToDate) // said now, so that its check never held up the first converter
+        tellLedgerState(ledger, console);
 
     CliExit exit = reporter.failed() > 0 ? CliExit::Failed : CliExit::Success;
     if (!request.report.isEmpty()) {

@@ -78,8 +78,8 @@ void CorvaneGUI::processImages() {
                                  ledgerUnusableText(ledger.status().path, ledger.status().error));
         leaveOutUpToDate(request, ledger);
     }
-    if (ledger.usable())
-        request.ledger = &ledger;
+    // Records a ledger that turns out unusable forgets; asking now would wait for its check.
+    request.ledger = &ledger;
     request.recoveredTargets = std::exchange(recoveredTargets, 0);
     request.maxAtOnce = conversionsAtOnce;
     startRun(std::move(request));
@@ -114,21 +114,32 @@ void CorvaneGUI::startRun(RunSession::Request request) {
                     QCoreApplication::exit(0);
                     return;
                 }
+                tellLedgerState(true); // before the box, if the start could not
                 const RunBox box = runBox(summary);
                 announceRunEnd(run->takeReport(), messageKind(box.kind), box.text, details);
             });
     run->start();
 }
 
-Ledger& CorvaneGUI::runLedger() {
-    if (!ledger) {
+void CorvaneGUI::openLedger() {
+    if (!ledger)
         ledger = new Ledger;
-        const Ledger::Status& status = ledger->status();
-        if (status.state == Ledger::State::RenamedAside)
-            Dialogs::showMessage(Dialogs::MessageKind::Warning, dialogTitle,
-                                 ledgerMovedAsideText(status.path, status.asidePath));
-    }
+}
+
+Ledger& CorvaneGUI::runLedger() {
+    openLedger();
+    tellLedgerState(false); // never held up for the file's check
     return *ledger;
+}
+
+void CorvaneGUI::tellLedgerState(bool wait) {
+    if (!ledger || ledgerStateSaid || (!wait && !ledger->isOpen()))
+        return;
+    ledgerStateSaid = true;
+    const Ledger::Status& status = ledger->status();
+    if (status.state == Ledger::State::RenamedAside)
+        Dialogs::showMessage(Dialogs::MessageKind::Warning, dialogTitle,
+                             ledgerMovedAsideText(status.path, status.asidePath));
 }
 
 void CorvaneGUI::lockForRun(bool locked) {

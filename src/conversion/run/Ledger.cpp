@@ -85,15 +85,49 @@ std::optional<FileStamp> stampFrom(const QVariant& size, const QVariant& ns) {
         return std::nullopt;
     return FileStamp{size.toLongLong(), ns.toLongLong()};
 }
+
+// Opens the ledger at `path` on `connection`; a file that is not a ledger
+// (garbage, cut short, a folder in its place) is kept aside for whoever wants
+// to look, and a fresh one started.
+Ledger::Status openLedger(const QString& connection, const QString& path) {
+    Ledger::Status status;
+    status.path = QDir::toNativeSeparators(path);
+    const QFileInfo file(path);
+    if (!QDir().mkpath(file.absolutePath())) {
+        status.error = QStringLiteral("its folder cannot be made");
+        return status;
+    }
+    status.error = openConnection(connection, path);
+    if (!status.error.isEmpty() && (file.exists() || file.isSymLink())) {
+        closeConnection(connection);
+        const QString aside = asideName(path);
+        if (QDir().rename(path, aside)) {
+            for (const char* sidecar : {"-wal", "-shm"})
+                QFile::remove(path + QLatin1String(sidecar));
+            status.asidePath = QDir::toNativeSeparators(aside);
+            status.error = openConnection(connection, path);
+            if (status.error.isEmpty())
+                status.state = Ledger::State::RenamedAside;
+        }
+    } else if (status.error.isEmpty()) {
+        status.state = Ledger::State::Ready;
+    }
+    if (status.state == Ledger::State::Unusable)
+        closeConnection(connection);
+    return status;
+}
 } // namespace
 
 // Lives on the ledger's thread, with a connection of its own.
 class LedgerWriter final : public QObject {
 public:
-    LedgerWriter(QString path, QMutex& mutex, std::vector<LedgerRecord>& pending)
+    LedgerWriter(QString path, QMutex& mutex, std::vector<LedgerRecord>& pending,
+                 Ledger::Status& status, std::promise<void> opened)
         : m_path(std::move(path))
         , m_mutex(mutex)
-        , m_pending(pending) {}
+        , m_pending(pending)
+        , m_status(status)
+        , m_opened(std::move(opened)) {}
 
     // On the ledger's thread, where the connection and the timer must live.
     void open() {
@@ -102,12 +136,15 @@ public:
         m_timer->setInterval(Ledger::BatchMs);
         connect(m_timer, &QTimer::timeout, this, &LedgerWriter::commit);
         m_connection = connectionName("write");
-        m_open = openConnection(m_connection, m_path).isEmpty();
+        m_status = openLedger(m_connection, m_path);
+        m_open = m_status.state != Ledger::State::Unusable;
+        m_opened.set_value();
     }
 
     void close() {
         commit();
-        closeConnection(m_connection);
+        if (m_open)
+            closeConnection(m_connection);
     }
 
     void schedule() {
@@ -155,6 +192,8 @@ private:
     QString m_path;
     QMutex& m_mutex;
     std::vector<LedgerRecord>& m_pending;
+    Ledger::Status& m_status;
+    std::promise<void> m_opened;
     QString m_connection;
     QTimer* m_timer = nullptr;
     bool m_open = false;
@@ -165,55 +204,37 @@ QString Ledger::defaultPath() {
            QStringLiteral("/ledger.sqlite");
 }
 
-Ledger::Ledger(const QString& path) {
+Ledger::Ledger(const QString& path)
+    : m_path(path) {
     m_status.path = QDir::toNativeSeparators(path);
-    const QFileInfo file(path);
-    if (!QDir().mkpath(file.absolutePath())) {
-        m_status.error = QStringLiteral("its folder cannot be made");
-        return;
-    }
-    m_readConnection = connectionName("read");
-    m_status.error = openConnection(m_readConnection, path);
-    if (!m_status.error.isEmpty() && (file.exists() || file.isSymLink())) {
-        // Not a ledger (garbage, cut short, a folder in its place): keep it
-        // for whoever wants to look, and start afresh.
-        closeConnection(m_readConnection);
-        const QString aside = asideName(path);
-        if (QDir().rename(path, aside)) {
-            for (const char* sidecar : {"-wal", "-shm"})
-                QFile::remove(path + QLatin1String(sidecar));
-            m_status.asidePath = QDir::toNativeSeparators(aside);
-            m_status.error = openConnection(m_readConnection, path);
-            if (m_status.error.isEmpty())
-                m_status.state = State::RenamedAside;
-        }
-    } else if (m_status.error.isEmpty()) {
-        m_status.state = State::Ready;
-    }
-    if (!usable()) {
-        closeConnection(m_readConnection);
-        return;
-    }
-    m_writer = new LedgerWriter(path, m_mutex, m_pending);
+    std::promise<void> opened;
+    m_opened = opened.get_future().share();
+    m_writer = new LedgerWriter(path, m_mutex, m_pending, m_status, std::move(opened));
     m_writer->moveToThread(&m_thread);
     m_thread.setObjectName(QStringLiteral("corvane-ledger"));
     m_thread.start();
-    QMetaObject::invokeMethod(m_writer, &LedgerWriter::open, Qt::BlockingQueuedConnection);
+    // Records handed over before the file is open wait for it.
+    QMetaObject::invokeMethod(m_writer, &LedgerWriter::open, Qt::QueuedConnection);
 }
 
 Ledger::~Ledger() {
-    if (m_writer) {
-        QMetaObject::invokeMethod(m_writer, &LedgerWriter::close, Qt::BlockingQueuedConnection);
-        m_thread.quit();
-        m_thread.wait();
-        delete m_writer;
-    }
+    QMetaObject::invokeMethod(m_writer, &LedgerWriter::close, Qt::BlockingQueuedConnection);
+    m_thread.quit();
+    m_thread.wait();
+    delete m_writer;
     closeConnection(m_readConnection);
 }
 
+bool Ledger::isOpen() const {
+    return m_opened.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+const Ledger::Status& Ledger::status() const {
+    m_opened.wait();
+    return m_status;
+}
+
 void Ledger::record(LedgerRecord record) {
-    if (!m_writer)
-        return;
     bool first = false;
     {
         QMutexLocker lock(&m_mutex);
@@ -225,8 +246,7 @@ void Ledger::record(LedgerRecord record) {
 }
 
 void Ledger::flush() {
-    if (m_writer)
-        QMetaObject::invokeMethod(m_writer, &LedgerWriter::commit, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(m_writer, &LedgerWriter::commit, Qt::BlockingQueuedConnection);
 }
 
 namespace {
@@ -326,6 +346,14 @@ std::vector<std::optional<LedgerRecord>> Ledger::lookup(const std::vector<QStrin
     std::vector<std::optional<LedgerRecord>> found(targets.size());
     if (!usable())
         return found;
+    if (m_readConnection.isEmpty()) {
+        // The file is checked and in WAL mode already: reading needs only the wait for a writer.
+        m_readConnection = connectionName("read");
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_readConnection);
+        db.setDatabaseName(m_path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        db.open();
+    }
     QSqlDatabase db = QSqlDatabase::database(m_readConnection, false);
     // Reading the whole table costs less a record than looking each one up,
     // so it pays when the records asked for are a good part of it: a run over

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QThread>
 
+#include <future>
 #include <optional>
 #include <vector>
 
@@ -17,6 +18,11 @@ class LedgerWriter;
 // per row on the caller's thread; WAL mode and a busy timeout let every
 // window of the program share the file. One record per target: a newer one
 // replaces the older.
+//
+// The file is opened and checked on that thread too (a check reads all of
+// it: a tenth of a second for 100,000 records), so making a ledger never
+// holds up the first conversion of a run. What needs the file's answer
+// (status, lookup) waits for the check; record never waits.
 class Ledger final {
 public:
     enum class State {
@@ -39,10 +45,14 @@ public:
     Ledger(const Ledger&) = delete;
     Ledger& operator=(const Ledger&) = delete;
 
-    const Status& status() const { return m_status; }
-    bool usable() const { return m_status.state != State::Unusable; }
+    // Waits until the file has been opened and checked.
+    const Status& status() const;
+    // Whether that is done, without waiting.
+    bool isOpen() const;
+    bool usable() const { return status().state != State::Unusable; }
 
-    // Hands a record over to the writing thread; safe from any thread.
+    // Hands a record over to the writing thread; safe from any thread. A
+    // ledger that turns out unusable forgets it.
     void record(LedgerRecord record);
     // Waits until every record handed over so far is written.
     void flush();
@@ -54,9 +64,11 @@ public:
     static constexpr int BatchMs = 250;
 
 private:
-    Status m_status;
-    QString m_readConnection;
-    QMutex m_mutex; // guards m_pending
+    Status m_status; // written by the ledger's thread before m_opened is set
+    std::shared_future<void> m_opened;
+    QString m_path;
+    mutable QString m_readConnection; // opened on the first look-up
+    QMutex m_mutex;                   // guards m_pending
     std::vector<LedgerRecord> m_pending;
     QThread m_thread;
     LedgerWriter* m_writer = nullptr; // lives on m_thread
