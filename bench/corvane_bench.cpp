@@ -3,7 +3,6 @@
 #include "BenchPaths.h"
 
 #include "app/CorvaneGUI.h"
-#include "testsupport/DialogRecorder.h"
 #include "conversion/rules/ConversionJob.h"
 #include "conversion/rules/ScriptText.h"
 #include "conversion/rules/TargetClashes.h"
@@ -12,6 +11,7 @@
 #include "joblist/JobTableModel.h"
 #include "joblist/customTable.h"
 #include "joblist/scan/ImageScan.h"
+#include "testsupport/DialogRecorder.h"
 #include "theme/Look.h"
 
 #include <QAction>

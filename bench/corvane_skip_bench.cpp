@@ -2,6 +2,7 @@
 // ledger and the files as they are, in a texture library of nested folders and
 // in one big folder. Prints a Markdown table; `--quick` runs tiny sizes,
 // `--rows N` and `--runs N` change them, `--dir D` builds the files in D.
+#include "BenchLibrary.h"
 #include "conversion/rules/TickedJobs.h"
 #include "conversion/run/ConverterPath.h"
 #include "conversion/run/FileStamps.h"
@@ -21,6 +22,8 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace BenchLibrary;
+
 namespace {
 QTextStream out(stdout);
 
@@ -32,53 +35,6 @@ QString number(double value) {
 
 void row(const QString& what, const QString& value) {
     out << "| " << what << " | " << value << " |" << Qt::endl;
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// Image `i` of a studio's library: 50 to a folder, five folders deep, in the
-// order Add Directory lists them.
-QString libraryImage(const QString& root, int i) {
-    static const char* const projects[] = {"harbour_district", "forest_temple", "orbital_station",
-                                           "desert_outpost", "cathedral_interior"};
-    static const char* const kinds[] = {"albedo",   "roughness", "normal",
-                                        "metallic", "height",    "ambient_occlusion"};
-    const int folder = i / 50;
-    return QStringLiteral("%1/projects/%2/textures/%3/set_%4/asset_%5_%3_variant_%6.png")
-        .arg(root, QLatin1String(projects[folder % 5]), QLatin1String(kinds[(folder / 5) % 6]))
-        .arg(folder, 4, 10, QLatin1Char('0'))
-        .arg(i)
-        .arg(i % 13);
-}
-
-// `rows` images and their .map files, in a library's folders or all in one.
-TickedJobs makeFiles(const QString& root, int rows, bool oneFolder) {
-    TickedJobs ticked;
-    for (int i = 0; i < rows; ++i) {
-        ConversionJob job;
-        job.source =
-            oneFolder ? root + QStringLiteral("/texture_%1.png").arg(i) : libraryImage(root, i);
-        job.target =
-            job.source.first(job.source.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".map");
-        QDir().mkpath(QFileInfo(job.source).path());
-        if (!writeFile(job.source, "image") || !writeFile(job.target, "texture"))
-            qFatal("cannot write %s", qPrintable(job.source));
-        ticked.rows.push_back(i);
-        ticked.jobs.push_back(std::move(job));
-    }
-    return ticked;
-}
-
-// What a run that converted every row would have recorded.
-void recordAll(Ledger& ledger, const TickedJobs& ticked, const ConverterIdentity& converter) {
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    for (const ConversionJob& job : ticked.jobs)
-        ledger.record({ledgerKey(job.target), job.source, *fileStamp(job.source), options,
-                       converter, *fileStamp(job.target), now});
-    ledger.flush();
 }
 
 struct Timing {
@@ -126,7 +82,7 @@ void measureLayout(const QString& root, int rows, int runs, bool oneFolder, bool
         Ledger empty(ledgerPath);
         row(QStringLiteral("%1, %2 rows, no record yet").arg(name).arg(rows),
             spread(timeCheck(ticked, empty, options, converter, runs)));
-        recordAll(empty, ticked, converter);
+        recordAll(empty, ticked, converter, options);
     }
     // A ledger as the next start of the program finds it.
     const Ledger ledger(ledgerPath);
