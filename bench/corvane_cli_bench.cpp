@@ -4,6 +4,7 @@
 // against a full ledger. Prints a Markdown table; `--quick` runs tiny sizes,
 // `--rows N` and `--runs N` change them.
 #include "BenchLibrary.h"
+#include "BenchTable.h"
 #include "conversion/run/ConverterPath.h"
 
 #include <QCoreApplication>
@@ -19,10 +20,9 @@
 #include <vector>
 
 using namespace BenchLibrary;
+using namespace BenchTable;
 
 namespace {
-QTextStream out(stdout);
-
 struct Settings {
     int runs = 5;
     int images = 8;
@@ -30,21 +30,11 @@ struct Settings {
     int rows = 100000;
 };
 
-void row(const QString& what, const QString& value) {
-    out << "| " << what << " | " << value << " |" << Qt::endl;
-}
-
 QString spread(std::vector<double> values, const QString& unit, int decimals) {
     std::sort(values.begin(), values.end());
     const auto text = [&](double v) { return QString::number(v, 'f', decimals); };
     return text(values[values.size() / 2]) + ' ' + unit + " (" + text(values.front()) + " to " +
            text(values.back()) + ')';
-}
-
-qint64 microsecondsNow() {
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
 }
 
 // Runs a program to its end, its output thrown away; wall seconds.
@@ -75,18 +65,10 @@ double firstStartMs(const QStringList& arguments, const QProcessEnvironment& env
     // The converter writes its line as it begins; a file still empty is not enough.
     while (QFileInfo(stamps).size() == 0 && process.state() != QProcess::NotRunning)
         QThread::msleep(1);
-    QFile file(stamps);
     if (!toTheEnd)
         process.terminate(); // as Ctrl+C: every converter ends
     process.waitForFinished(-1);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    qint64 first = std::numeric_limits<qint64>::max();
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (!line.isEmpty())
-            first = std::min(first, line.toLongLong());
-    }
-    return double(first - before) / 1000.0;
+    return double(firstStamp(stamps) - before) / 1000.0;
 }
 
 // The batch of N images x T of processor time, 2 at once, against xargs -P2
@@ -175,8 +157,8 @@ int main(int argc, char* argv[]) {
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), root + QStringLiteral("/cache"));
     const QString ledgerPath = root + QStringLiteral("/data/corvane/ledger.sqlite");
     const QString stamps = root + QStringLiteral("/stamps");
-    out << "| measurement (median of " << s.runs << ", fastest to slowest) | result |" << Qt::endl
-        << "|---|---|" << Qt::endl;
+    out() << "| measurement (median of " << s.runs << ", fastest to slowest) | result |" << Qt::endl
+          << "|---|---|" << Qt::endl;
 
     batchAgainstXargs(root, s, environment);
 

@@ -1,6 +1,7 @@
 // Measures the Process run with real child processes: how it uses the cores,
 // what it costs per row, the memory it keeps, and what the live table and
 // progress dialog cost. Prints a Markdown table; `--quick` runs tiny sizes.
+#include "BenchTable.h"
 #include "app/CorvaneGUI.h"
 #include "conversion/rules/TickedJobs.h"
 #include "conversion/run/ConversionQueue.h"
@@ -32,7 +33,7 @@
 
 namespace {
 using G = CorvaneGUI;
-QTextStream out(stdout);
+using namespace BenchTable;
 
 struct Settings {
     int runs = 3;
@@ -42,15 +43,6 @@ struct Settings {
     int failingRows = 20000;
     int images = 0; // 0: four for every core
 };
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-void row(const QString& what, const QString& value) {
-    out << "| " << what << " | " << value << " |" << Qt::endl;
-}
 
 QString number(double value, int decimals = 1) {
     return QString::number(value, 'f', decimals);
@@ -159,12 +151,6 @@ void useConverter(const QString& program, const QString& switches) {
     G::fieldCustom->setText(switches);
 }
 
-qint64 microsecondsNow() {
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
 // What a library of `records` images converted earlier leaves in the ledger.
 void fillLedger(const QString& path, int records) {
     Ledger ledger(path);
@@ -187,15 +173,7 @@ double firstStartMs(const QString& stamps, int atOnce) {
     QFile::remove(stamps);
     const qint64 before = microsecondsNow();
     runAll(atOnce);
-    QFile file(stamps);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    qint64 first = std::numeric_limits<qint64>::max();
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (!line.isEmpty())
-            first = std::min(first, line.toLongLong());
-    }
-    return (first - before) / 1000.0;
+    return (firstStamp(stamps) - before) / 1000.0;
 }
 } // namespace
 
@@ -236,7 +214,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication::processEvents();
     G::system = TargetSystem::Mac;
     const int cores = std::max(1, QThread::idealThreadCount());
-    out << "| measurement | result |" << Qt::endl << "|---|---|" << Qt::endl;
+    out() << "| measurement | result |" << Qt::endl << "|---|---|" << Qt::endl;
 
     // How soon Process starts the first converter: the first Process of the
     // session (the ledger opens then), and later ones.
