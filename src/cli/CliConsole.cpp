@@ -6,10 +6,26 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <sys/ioctl.h>
 #include <unistd.h>
 #endif
 
+#include <algorithm>
+
 namespace {
+int terminalColumns() {
+#ifdef Q_OS_WIN
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info))
+        return info.srWindow.Right - info.srWindow.Left + 1;
+#else
+    winsize size{};
+    if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+#endif
+    return 80;
+}
+
 void write(std::FILE* stream, const QString& text) {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
@@ -45,8 +61,13 @@ void CliConsole::print(const QString& text) {
     write(stdout, text);
 }
 
-void CliConsole::progress(const QString& line) {
-    if (!m_terminal || line == m_progress)
+void CliConsole::progress(const QString& text) {
+    if (!m_terminal)
+        return;
+    // A line as wide as the terminal would wrap, and a wrapped line cannot be
+    // rewritten in place.
+    const QString line = text.left(std::max(1, terminalColumns() - 1));
+    if (line == m_progress)
         return;
     // Blanks over what a longer line left, rather than escape sequences that
     // not every console knows.

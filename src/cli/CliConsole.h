@@ -21,7 +21,7 @@ public:
     void print(const QString& text);
 
     // The progress line (terminal only): shown in place of the last one.
-    void progress(const QString& line);
+    void progress(const QString& text);
     // Leaves the progress line where it is and moves below it.
     void endProgress();
 

@@ -82,8 +82,10 @@ public:
             break;
         case Output::Terminal:
             // Converted images are counted; the ones to look at are printed.
-            if (result.kind == CliResult::Kind::Failed || m_explain)
+            if (result.kind == CliResult::Kind::Failed || m_explain) {
                 m_console.out(resultLine(result, m_explain));
+                showProgress(); // the counts under it, as they are now
+            }
             break;
         }
     }
@@ -93,11 +95,15 @@ public:
             return;
         m_progress.elapsedMs = m_clock.elapsed();
         m_progress.remainingMs =
-            remainingEstimate(m_progress.elapsedMs, m_progress.done + m_progress.failed, m_running);
+            m_finished ? std::nullopt
+                       : remainingEstimate(m_progress.elapsedMs,
+                                           m_progress.done + m_progress.failed, m_running);
         m_console.progress(progressLine(m_progress));
     }
 
+    // The last word of the progress line: how it ended, no time left to guess.
     void finish() {
+        m_finished = true;
         showProgress();
         m_console.endProgress();
     }
@@ -136,6 +142,7 @@ private:
     int m_running;
     CliProgress m_progress;
     QElapsedTimer m_clock;
+    bool m_finished = false;
 };
 
 // A broken ledger is moved aside and a new one started: worth a word.
@@ -165,11 +172,6 @@ CliExit convertImages(const CliRequest& request, CliImages images, CliConsole& c
                                            ConverterChooser::CommandLine));
         return CliExit::ConverterMissing;
     }
-    if (!makeOutputFolder(settings.output)) {
-        console.error(
-            QStringLiteral("cannot make the output folder %1").arg(settings.output.directory));
-        return CliExit::Usage;
-    }
     const ConverterLines lines(settings);
     std::optional<TickedJobs> ticked = tickedJobs(images.rows, lines);
     if (!ticked) {
@@ -178,6 +180,11 @@ CliExit convertImages(const CliRequest& request, CliImages images, CliConsole& c
     }
     if (const std::optional<QString> clash = clashRefusal(*ticked)) {
         console.error(*clash);
+        return CliExit::Usage;
+    }
+    if (!makeOutputFolder(settings.output)) {
+        console.error(
+            QStringLiteral("cannot make the output folder %1").arg(settings.output.directory));
         return CliExit::Usage;
     }
     if (recoveredTargets > 0)
@@ -239,5 +246,9 @@ CliExit convertImages(const CliRequest& request, CliImages images, CliConsole& c
             exit = CliExit::Failed;
         }
     }
-    return interrupted ? CliExit::Interrupted : exit;
+    if (interrupted) {
+        console.error(QStringLiteral("interrupted: every converter it started has ended"));
+        return CliExit::Interrupted;
+    }
+    return exit;
 }

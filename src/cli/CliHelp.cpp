@@ -96,8 +96,8 @@ const char* const exitPart = R"(EXIT STATUS
        0      Every image was converted or is up to date; the file was written.
        1      At least one image failed, or a file could not be written.
        2      Bad usage, or no image found; a message on standard error says which.
-              Two images that would write one .map stop script and farm before anything
-              is written, with a message naming both.
+              Two images that would write one .map stop every command before anything
+              is converted or written, with a message naming both.
        3      The converter is missing or cannot be run; nothing was started.
        130    Interrupted (Ctrl+C, SIGTERM, Ctrl+Break): every converter started was
               ended and half-written .map files were removed.
