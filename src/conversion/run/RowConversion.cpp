@@ -5,6 +5,7 @@
 #include "conversion/run/ScriptFile.h"
 #include "conversion/run/StreamGobbler.h"
 #include "joblist/rules/TargetPaths.h"
+#include "joblist/scan/NativePath.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,7 +20,7 @@ namespace {
 // system's error number when it cannot, 0 when it is there.
 int makeTargetFolder(const QString& folder) {
     std::error_code error;
-    std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
+    std::filesystem::create_directories(toNativePath(folder), error);
     return error.value();
 }
 

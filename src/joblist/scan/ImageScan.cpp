@@ -2,6 +2,7 @@
 
 #include "joblist/rules/ImagesFilter.h"
 #include "joblist/scan/FolderImages.h"
+#include "joblist/scan/NativePath.h"
 
 #include <QCollator>
 #include <QDir>
@@ -32,7 +33,7 @@ bool isHidden(const QString& name) {
 // be written back the way the file system spells it).
 std::optional<Listing> listFolder(const QString& folder, const ScanCounters& counters) {
     std::error_code error;
-    fs::directory_iterator entries(QFile::encodeName(folder).toStdString(), error);
+    fs::directory_iterator entries(toNativePath(folder), error);
     if (error)
         return std::nullopt;
     Listing listing;
@@ -42,8 +43,7 @@ std::optional<Listing> listFolder(const QString& folder, const ScanCounters& cou
         if (counters.cancel.load(std::memory_order_relaxed))
             return listing;
         const fs::directory_entry& entry = *entries;
-        const QString name =
-            QFile::decodeName(QByteArray::fromStdString(entry.path().filename().native()));
+        const QString name = fromNativePath(entry.path().filename());
         std::error_code typeError;
         const fs::file_type type = entry.symlink_status(typeError).type();
         if (type == fs::file_type::directory) {
