@@ -43,7 +43,8 @@ CorvaneGUI::Environment CorvaneGUI::systemEnvironment() {
     return {operatingSystemName(), [](const QString& path) { return QFileInfo::exists(path); },
             [](const QString& folder) {
                 return QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-            }};
+            },
+            qEnvironmentVariable("MAYA_LOCATION")};
 }
 
 TargetSystem CorvaneGUI::systemForOsName(const QString& name) {
@@ -195,7 +196,8 @@ void CorvaneGUI::setIcons() {
 
 void CorvaneGUI::locateConverter(const Environment& environment) {
     fieldImfCopy->setText(
-        ::locateConverter(ConverterProbe{environment.fileExists, environment.listFolder}));
+        ::locateConverter(ConverterProbe{environment.fileExists, environment.listFolder,
+                                         environment.mayaLocation}));
     imfCopyDefault = fieldImfCopy->text();
 }
 

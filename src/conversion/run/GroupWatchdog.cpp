@@ -1,5 +1,9 @@
 #include "conversion/run/GroupWatchdog.h"
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 #ifdef Q_OS_UNIX
 #include <atomic>
 #include <cerrno>
@@ -432,8 +436,26 @@ void GroupWatchdog::enrolFromChild() {}
 
 void GroupWatchdog::release(qint64) {}
 
-std::optional<quint64> GroupWatchdog::processStartTime(qint64) {
+std::optional<quint64> GroupWatchdog::processStartTime(qint64 pid) {
+#ifdef Q_OS_WIN
+    // A process object outlives its process while anyone holds a handle to it: only one that
+    // still runs counts.
+    const HANDLE process =
+        pid > 0 ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid)) : nullptr;
+    if (!process)
+        return std::nullopt;
+    FILETIME created, exited, kernel, user;
+    DWORD exitCode = 0;
+    const bool running = GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE &&
+                         GetProcessTimes(process, &created, &exited, &kernel, &user);
+    CloseHandle(process);
+    if (!running)
+        return std::nullopt;
+    return quint64(created.dwHighDateTime) << 32 | created.dwLowDateTime;
+#else
+    Q_UNUSED(pid);
     return std::nullopt;
+#endif
 }
 
 #endif

@@ -29,8 +29,9 @@ void enrolFromChild();
 // the same id must never be touched.
 void release(qint64 group);
 
-// When a process started, in clock ticks since boot; tells a process from a later one with the
-// same id. Empty if there is no such process, and outside Linux. Async-signal-safe.
+// When a process started, in clock ticks since boot (Linux) or as its creation time (Windows);
+// tells a process from a later one with the same id. Empty if there is no such process (on
+// Windows: none that still runs), and elsewhere. Async-signal-safe on Linux.
 std::optional<quint64> processStartTime(qint64 pid);
 
 #ifdef Q_OS_UNIX
