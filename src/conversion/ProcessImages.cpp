@@ -41,7 +41,7 @@ void applySkipDecisions(RunSession::Request& request, const std::vector<SkipDeci
     TickedJobs& ticked = request.ticked;
     size_t kept = 0;
     for (size_t i = 0; i < ticked.jobs.size(); ++i) {
-        const QByteArray note = skipDecisionText(decisions[i], options).toLocal8Bit();
+        const QByteArray note = skipDecisionText(decisions[i], options).toUtf8();
         if (decisions[i].upToDate()) {
             request.upToDate.push_back(ticked.rows[i]);
             request.upToDateNotes.push_back(note);

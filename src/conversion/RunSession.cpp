@@ -192,7 +192,7 @@ QString RunSession::details() const {
         // Only the last lines are shown: decoding all of a large run's output
         // at once would cost more memory than the output itself.
         failed.push_back(
-            {row.image, QString::fromLocal8Bit(lastLinesOf(row.note, DetailLinesPerRow))});
+            {row.image, QString::fromUtf8(lastLinesOf(row.note, DetailLinesPerRow))});
     }
     return failureDetails(failed, DetailLinesPerRow);
 }

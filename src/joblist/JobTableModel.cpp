@@ -36,7 +36,7 @@ QVariant JobTableModel::data(const QModelIndex& index, int role) const {
     }
     case StatusColumn:
         if (role == Qt::ToolTipRole && !r.note.isEmpty())
-            return QString::fromLocal8Bit(r.note);
+            return QString::fromUtf8(r.note);
         return role == Qt::DisplayRole || role == Qt::EditRole ? QVariant(r.status) : QVariant();
     default:
         return {};

@@ -37,7 +37,7 @@ void RunRecord::upToDate(int tableRow, const JobRow& row) {
     line.newImage = row.newImage;
     line.root = row.root;
     line.status = ReportStatus::UpToDate;
-    line.note = QString::fromLocal8Bit(row.note); // since when
+    line.note = QString::fromUtf8(row.note); // since when
     m_report.rows.push_back(std::move(line));
 }
 
@@ -60,8 +60,8 @@ void RunRecord::ended(int job, int tableRow, const JobRow& row, const RowVerdict
     line.exits = verdict.exits;
     // A failed row's last word; a converted one's reason to run, if it had one.
     line.note = verdict.converted()
-                    ? QString::fromLocal8Bit(row.note).section(u'\n', 0, 0)
-                    : QString::fromLocal8Bit(lastLinesOf(verdict.report, 1)).trimmed();
+                    ? QString::fromUtf8(row.note).section(u'\n', 0, 0)
+                    : QString::fromUtf8(lastLinesOf(verdict.report, 1)).trimmed();
     if (m_jobEnded.size() <= static_cast<size_t>(job))
         m_jobEnded.resize(static_cast<size_t>(job) + 1);
     m_jobEnded[static_cast<size_t>(job)] = 1;

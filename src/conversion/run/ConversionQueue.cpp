@@ -111,13 +111,13 @@ void ConversionQueue::rowEnded(int job, RowConversion* row) {
     }
     if (!verdict.converted()) {
         const OutputTail& output = row->output();
-        QByteArray lines = lastLines(output.bytes(), output.truncated()).toLocal8Bit();
+        QByteArray lines = lastLines(output.bytes(), output.truncated()).toUtf8();
         if (lines.trimmed().isEmpty() || outcome.cancelled || !m_budget.take(lines.size()))
-            lines = exitValuesText(m_system, outcome).toLocal8Bit();
+            lines = exitValuesText(m_system, outcome).toUtf8();
         else if (lines.size() > OutputTail::DefaultLimit)
             lines = lines.right(OutputTail::DefaultLimit);
         if (leavesIncompleteTarget(outcome, verdict))
-            lines += '\n' + removeIncompleteTarget(row->job().target).toLocal8Bit();
+            lines += '\n' + removeIncompleteTarget(row->job().target).toUtf8();
         lines.squeeze(); // encoding reserves three bytes a character; keep only what is used
         verdict.report = std::move(lines);
     }

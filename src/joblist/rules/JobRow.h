@@ -50,7 +50,7 @@ struct JobRow {
     QString status = Status::Unprocessed; // column 3 "Status"
     // What the Status cell's tooltip tells of the last run: why the row ran
     // with Skip Up-to-Date Images ticked, or since when it is up to date; and
-    // for a failed row the converter's last output, or its exit values.
+    // for a failed row the converter's last output, or its exit values. UTF-8.
     QByteArray note;
     // The exit values of that failure, when its children ran to an end.
     std::optional<ExitValues> failureExit;
