@@ -32,9 +32,6 @@
 #ifdef Q_OS_LINUX
 #include <sys/prctl.h>
 #endif
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
 
 namespace {
 using G = CorvaneGUI;
@@ -87,23 +84,7 @@ int maxOverlap(const QList<Event>& list) {
     return most;
 }
 
-// Running, not merely waiting to be reaped.
-bool processRunning(qint64 pid) {
-#ifdef Q_OS_WIN
-    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, DWORD(pid));
-    if (!process)
-        return false;
-    const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-    CloseHandle(process);
-    return running;
-#else
-    const QByteArray stat = TestSupport::readAll(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (stat.isEmpty())
-        return false;
-    const char state = stat.mid(stat.lastIndexOf(')') + 2, 1).at(0);
-    return state != 'Z' && state != 'X';
-#endif
-}
+using TestFiles::processRunning;
 
 using TestSupport::statuses;
 using TestSupport::ticks;

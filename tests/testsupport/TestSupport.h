@@ -2,7 +2,6 @@
 
 #include "TestFiles.h"
 #include "app/CorvaneGUI.h"
-#include "conversion/rules/TargetSystem.h"
 
 #include <QString>
 
@@ -14,6 +13,7 @@ class JobTableModel;
 namespace TestSupport {
 
 using TestFiles::fakeConverter;
+using TestFiles::hostFlavour;
 using TestFiles::readAll;
 using TestFiles::writeFile;
 
@@ -25,7 +25,8 @@ std::unique_ptr<CorvaneGUI> makeWindow(
     const std::function<bool(const QString&)>& exists = [](const QString&) { return false; },
     const std::function<QStringList(const QString&)>& listFolder = {});
 
-// Writes a small picture in the format the file name implies.
+// Writes a small picture in the format the file name implies (PNG data where
+// Qt has no writer for it).
 bool writeImage(const QString& path, int width = 8, int height = 6);
 
 // Sets a row's status as a run would.
@@ -42,10 +43,6 @@ bool finishRun(int timeoutMs = 60000);
 // Waits for the scan for images under way (if any) to end and its rows to be
 // added; false when it is still running after `timeoutMs`.
 bool finishScan(int timeoutMs = 60000);
-
-// The flavour of scripts a run on this host starts in: batch files through cmd
-// on Windows, bash scripts elsewhere.
-TargetSystem hostFlavour();
 
 // The result text of a run in the host's flavour whose first failed row's converter exited
 // with `exitCode`: the Mac flavour names the exit values of chmod (0) and of the script.
