@@ -81,6 +81,7 @@ private slots:
     void runWithNoTickedRow();
     void outputDirectory();
     void oddFileNamesReachTheConverterIntact();
+    void targetsPastWindowsClassicPathLimit();
     void converterMissing_data();
     void converterMissing();
     void convertersThatMisbehave_data();
@@ -210,6 +211,41 @@ void TestConversion::oddFileNamesReachTheConverterIntact() {
     for (const JobRow& row : G::model->rows())
         QVERIFY2(QFileInfo(row.newImage).size() > 0, qPrintable(row.newImage));
     QVERIFY(!QFile::exists("pwned") && !QFile::exists(path("pwned")));
+}
+
+void TestConversion::targetsPastWindowsClassicPathLimit() {
+    // A texture library's tree goes deeper than Windows' classic limit of 260 characters: a
+    // row beside its deep source, and one whose mirrored folders are made deep below the
+    // output directory. Each converts, or fails with its reason: never silently.
+    auto window = converterWindow();
+    QString deep = path("long");
+    while (deep.size() < 280)
+        deep += native("/a folder of wood textures");
+    QVERIFY(QDir().mkpath(deep + native("/tree/below")));
+    const QString beside = deep + native("/tree/diffuse.png");
+    const QString mirrored = deep + native("/tree/below/normal.png");
+    QVERIFY(TestSupport::writeImage(beside) && TestSupport::writeImage(mirrored));
+    G::addImageRow(beside);
+    G::itemIncludeSubfolders->trigger();
+    G::scanAndAdd({deep + native("/tree/below")});
+    QVERIFY(TestSupport::finishScan());
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    QCOMPARE(statuses(), QStringList({"Converted", "Converted"}));
+    QVERIFY(QFileInfo(deep + native("/tree/diffuse.map")).size() > 0);
+
+    // Into an output directory as deep: its mirrored folder is made on the way.
+    G::checkSameDirectory->setChecked(false);
+    G::fieldDirectory->setText(deep + native("/out"));
+    G::model->clear();
+    G::scanAndAdd({deep + native("/tree")});
+    QVERIFY(TestSupport::finishScan());
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    QCOMPARE(statuses(), QStringList({"Converted", "Converted"}));
+    const QString target = deep + native("/out/below/normal.map");
+    QVERIFY2(target.size() > 300, qPrintable(QString::number(target.size())));
+    QVERIFY(QFileInfo(target).size() > 0);
 }
 
 void TestConversion::converterMissing_data() {

@@ -53,7 +53,8 @@
 // a console program from outside: there the switch and the line do nothing.
 //
 // On Windows the arguments are taken as the system hands them to a Unicode program and logged
-// as UTF-8: the bytes of the command line as the batch interpreter made them.
+// as UTF-8: the bytes of the command line as the batch interpreter made them. Its output there
+// is binary, as on Linux: line ends are line feeds.
 
 #include <QByteArray>
 #include <QByteArrayList>
@@ -81,6 +82,8 @@
 #include <vector>
 
 #ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -464,6 +467,9 @@ int convert(const Options& options) {
 
 int main(int argc, char* argv[]) {
 #ifdef Q_OS_WIN
+    // Its output byte for byte as on Linux: no line feed made a carriage return and line feed.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
     QCoreApplication app(argc, argv);
     // Qt reads the command line as UTF-16; argv holds it squeezed into the ANSI code page.
     QByteArrayList rawArgs;
