@@ -5,6 +5,9 @@
 # nothing of it may be left behind: no file, no Start-menu entry, no Add/Remove Programs entry.
 #
 #   test_installer.sh CPACK BUILD_FOLDER WINE_RUN WINE_PREFIX
+#
+# WINE_PREFIX is made afresh for this test and removed after it: Wine draws every window of a
+# prefix through the display its first program found, and the other tests have none.
 set -uo pipefail
 cpack=$1
 build=$2
@@ -19,23 +22,53 @@ for tool in Xvfb xdotool; do
     command -v "$tool" >/dev/null || fail "$tool is missing (apt-get install xvfb xdotool)"
 done
 
+[ -n "$prefix" ] || fail "no Wine prefix named"
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 work=$(mktemp -d)
 xvfb=
 app=
+installed=
+menu=
+# Uninstalls silently and waits for NSIS's uninstaller, which runs on from a copy of itself.
+uninstall() {
+    [ -f "$installed/Uninstall.exe" ] || return 0
+    "$wine_run" --bare "C:\\Program Files\\Corvane\\Uninstall.exe" /S || return 1
+    for _ in $(seq 120); do
+        [ -e "$installed" ] || [ -e "$menu" ] || return 0
+        sleep 0.5
+    done
+}
 cleanup() {
     [ -n "$app" ] && kill "$app" 2>/dev/null
+    WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-    rm -rf "$work"
+    rm -rf "$work" "$prefix" "$prefix.lock"
 }
 trap cleanup EXIT
 
-# The tests' own prefix, made on first use by wine-run.
+# The first free X display from :120.
+display=
+for n in $(seq 120 199); do
+    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+        display=:$n
+        break
+    fi
+done
+[ -n "$display" ] || fail "no free X display"
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do
+    DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.1
+done
+# A prefix of its own, made by wine-run with the display at hand.
+export CORVANE_WINE_PREFIX=$prefix CORVANE_WINE_DISPLAY=$display
+rm -rf "$prefix"
 "$wine_run" cmd /c exit 0 || fail "Wine does not start"
 [ -d "$prefix/drive_c" ] || fail "no Wine prefix at $prefix"
 installed="$prefix/drive_c/Program Files/Corvane"
 menu="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Corvane"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane'
-[ ! -e "$installed" ] || fail "Corvane is installed already in $installed"
 
 (cd "$build" && "$cpack" -G NSIS -B "$work/package" >"$work/cpack.log" 2>&1) ||
     fail "cpack: $(tail -20 "$work/cpack.log")"
@@ -57,23 +90,7 @@ for plugin in platforms/qwindows.dll styles/qwindowsvistastyle.dll sqldrivers/qs
     [ -f "$installed/$plugin" ] || fail "no $plugin"
 done
 
-# The first free X display from :120.
-display=
-for n in $(seq 120 199); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-        display=:$n
-        break
-    fi
-done
-[ -n "$display" ] || fail "no free X display"
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do
-    DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1 && break
-    sleep 0.1
-done
-CORVANE_WINE_DISPLAY=$display "$wine_run" --bare "C:\\Program Files\\Corvane\\corvane.exe" \
-    >"$work/corvane.log" 2>&1 &
+"$wine_run" --bare "C:\\Program Files\\Corvane\\corvane.exe" >"$work/corvane.log" 2>&1 &
 app=$!
 shown=
 for _ in $(seq 120); do
@@ -86,16 +103,18 @@ for _ in $(seq 120); do
 done
 [ -n "$shown" ] || fail "the installed corvane.exe showed no window: $(cat "$work/corvane.log")"
 echo "the installed corvane.exe shows its window"
-kill "$app" 2>/dev/null
+# Closed as a person closes it (taskkill without /F asks its window to close): it ends, and
+# holds none of its files when the uninstaller comes.
+"$wine_run" --bare taskkill /IM corvane.exe >/dev/null 2>&1
+for _ in $(seq 60); do
+    kill -0 "$app" 2>/dev/null || break
+    sleep 0.5
+done
+kill -0 "$app" 2>/dev/null && fail "the installed corvane.exe did not end when its window was closed"
 wait "$app" 2>/dev/null
 app=
 
-"$wine_run" --bare "C:\\Program Files\\Corvane\\Uninstall.exe" /S || fail "the uninstaller failed"
-# NSIS's uninstaller runs on from a copy of itself: wait for it to finish.
-for _ in $(seq 120); do
-    [ -e "$installed" ] || [ -e "$menu" ] || break
-    sleep 0.5
-done
+uninstall || fail "the uninstaller failed"
 [ ! -e "$installed" ] || fail "left behind: $(find "$installed")"
 [ ! -e "$menu" ] || fail "left behind in the Start menu: $(find "$menu")"
 if "$wine_run" --bare reg query "$key" >/dev/null 2>&1; then

@@ -28,18 +28,11 @@ foreach(program IN LISTS CORVANE_PROGRAMS)
 endforeach()
 find_program(CORVANE_MINGW_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
 install(CODE "
-    set(CMAKE_GET_RUNTIME_DEPENDENCIES_PLATFORM windows+pe)
-    set(CMAKE_GET_RUNTIME_DEPENDENCIES_TOOL objdump)
-    set(CMAKE_GET_RUNTIME_DEPENDENCIES_COMMAND \"${CORVANE_MINGW_OBJDUMP}\")
-    file(GET_RUNTIME_DEPENDENCIES
-        EXECUTABLES ${programs}
-        MODULES ${modules}
-        DIRECTORIES \"${CORVANE_QT_WINDOWS_PREFIX}/bin\"
-        RESOLVED_DEPENDENCIES_VAR resolved
-        UNRESOLVED_DEPENDENCIES_VAR unresolved)
-    file(INSTALL \${resolved} DESTINATION \"\${CMAKE_INSTALL_PREFIX}\")
-    list(SORT unresolved CASE INSENSITIVE)
-    message(STATUS \"Left to Windows: \${unresolved}\")
+    set(CORVANE_RUNTIME_EXECUTABLES ${programs})
+    set(CORVANE_RUNTIME_MODULES ${modules})
+    set(CORVANE_RUNTIME_FOLDER \"${CORVANE_QT_WINDOWS_PREFIX}/bin\")
+    set(CORVANE_RUNTIME_OBJDUMP \"${CORVANE_MINGW_OBJDUMP}\")
+    include(\"${CMAKE_CURRENT_LIST_DIR}/InstallRuntime.cmake\")
 ")
 
 set(CPACK_GENERATOR NSIS ZIP)
