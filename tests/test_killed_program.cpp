@@ -72,7 +72,9 @@ std::unique_ptr<QProcess> TestKilledProgram::start(const QStringList& images) {
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("XDG_CACHE_HOME", path("cache"));
     env.insert("XDG_DATA_HOME", path("data"));
+#ifdef Q_OS_WIN
     env.insert("CORVANE_TEST_APP_NAME", QCoreApplication::applicationName());
+#endif
     env.insert("CORVANE_FAKE_IMF_COPY_EVENTS", m_events);
     env.insert("CORVANE_TEST_CONVERTER", TestFiles::fakeConverter());
     env.insert("CORVANE_TEST_SWITCHES", "--switches-from-image");
