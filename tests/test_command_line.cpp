@@ -123,7 +123,8 @@ void TestCommandLine::sharesInBothFlavours() {
         const ConverterLines lines(CommandSettings{"imf_copy", FlagOptions{}, output, system});
         return lines.line(row.image, lines.target(row)->joined());
     };
-    QCOMPARE(lineIn(TargetSystem::Windows), R"(imf_copy -p  "\\server\lib\a.png" "\\nas\out\a.map")");
+    QCOMPARE(lineIn(TargetSystem::Windows),
+             R"(imf_copy -p  "\\server\lib\a.png" "\\nas\out\a.map")");
     QCOMPARE(lineIn(TargetSystem::Mac), R"(imf_copy -p  "\\\server\lib\a.png" "\\\nas\out\a.map")");
 }
 

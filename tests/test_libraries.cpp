@@ -272,8 +272,8 @@ void TestLibraries::exportedScriptBuildsTheMirroredTree() {
 #ifdef Q_OS_WIN
     // Windows names hold no quote; the batch file goes in the machine's code page, whose
     // Western European pages (437, 850) both hold these letters.
-    const QStringList folders{"with space",  "%PATH% and $HOME", "100% & more!",
-                              "ünïcé (b) ^", "back`tick`/and (deeper)"};
+    const QStringList folders{"with space", "%PATH% and $HOME", "100% & more!", "ünïcé (b) ^",
+                              "back`tick`/and (deeper)"};
 #else
     const QStringList folders{"with space",   "quote\"d",  "dollar $HOME",
                               "100% & more!", "ünïcødé ĳ", "back`tick`/and (deeper)"};

@@ -333,8 +333,8 @@ private slots:
         const QRegularExpression failedLine(QRegularExpression::anchoredPattern(
             QRegularExpression::escape("\"" + bad + ".png\",\"" + bad + ".map\",Failed,") +
             "\\d+\\.\\d{3}" +
-            QRegularExpression::escape("," + exitValues + ",\"imf_copy: cannot read image '" +
-                                       bad + ".png': Unsupported image format\"")));
+            QRegularExpression::escape("," + exitValues + ",\"imf_copy: cannot read image '" + bad +
+                                       ".png': Unsupported image format\"")));
         QVERIFY2(failedLine.match(lines[1]).hasMatch(), qPrintable(lines[1]));
         QVERIFY(lines[2].startsWith(path("good.png") + "," + path("good.map") + ",Converted,"));
 

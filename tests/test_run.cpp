@@ -215,8 +215,9 @@ void TestRun::severalAtOnceGiveTheSameVerdicts() {
     // One after the other, in table order.
     const QList<QByteArray> argLines = TestSupport::readAll(m_args).split('\n');
     for (int i = 0; i < 6; ++i)
-        QVERIFY(QByteArray::fromPercentEncoding(argLines[i])
-                    .contains((QDir::separator() + QString("%1.png").arg(QChar('a' + i))).toUtf8()));
+        QVERIFY(
+            QByteArray::fromPercentEncoding(argLines[i])
+                .contains((QDir::separator() + QString("%1.png").arg(QChar('a' + i))).toUtf8()));
 
     for (int i = 0; i < 6; ++i) {
         G::model->setProcess(i, true);

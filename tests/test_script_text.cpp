@@ -125,9 +125,8 @@ void TestScriptText::exportMakesEachMirroredFolderOnce() {
     QCOMPARE(batch.size(), 5 + 4 + 3);
 
     // Shares: a library on one, an output directory on another.
-    const QByteArrayList shares =
-        exported(TargetSystem::Windows, R"(\\nas\out)", R"(\\server\lib)",
-                 {R"(\\server\lib\body\a.png)"});
+    const QByteArrayList shares = exported(TargetSystem::Windows, R"(\\nas\out)", R"(\\server\lib)",
+                                           {R"(\\server\lib\body\a.png)"});
     QCOMPARE(shares.mid(5, 2),
              QByteArrayList({R"(if not exist "\\nas\out\body\" mkdir "\\nas\out\body")",
                              R"(imf_copy -p  "\\server\lib\body\a.png" "\\nas\out\body\a.map")"}));

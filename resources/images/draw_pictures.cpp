@@ -3,8 +3,8 @@
 //   QT_QPA_PLATFORM=offscreen build/tests/draw_pictures resources/images
 
 #include <QColor>
-#include <QDir>
 #include <QDataStream>
+#include <QDir>
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>

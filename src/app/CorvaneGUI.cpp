@@ -195,9 +195,8 @@ void CorvaneGUI::setIcons() {
 }
 
 void CorvaneGUI::locateConverter(const Environment& environment) {
-    fieldImfCopy->setText(
-        ::locateConverter(ConverterProbe{environment.fileExists, environment.listFolder,
-                                         environment.mayaLocation}));
+    fieldImfCopy->setText(::locateConverter(
+        ConverterProbe{environment.fileExists, environment.listFolder, environment.mayaLocation}));
     imfCopyDefault = fieldImfCopy->text();
 }
 

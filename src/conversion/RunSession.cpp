@@ -191,8 +191,7 @@ QString RunSession::details() const {
         const JobRow& row = m_model.row(m_rows[static_cast<size_t>(job)]);
         // Only the last lines are shown: decoding all of a large run's output
         // at once would cost more memory than the output itself.
-        failed.push_back(
-            {row.image, QString::fromUtf8(lastLinesOf(row.note, DetailLinesPerRow))});
+        failed.push_back({row.image, QString::fromUtf8(lastLinesOf(row.note, DetailLinesPerRow))});
     }
     return failureDetails(failed, DetailLinesPerRow);
 }

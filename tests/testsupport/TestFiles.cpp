@@ -61,8 +61,8 @@ QString unixPath(const QString& path) {
 }
 
 bool isLink(const QString& path) {
-    const DWORD attributes =
-        GetFileAttributesW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()));
+    const DWORD attributes = GetFileAttributesW(
+        reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()));
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 } // namespace

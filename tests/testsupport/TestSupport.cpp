@@ -65,7 +65,8 @@ makeWindow(const QString& osName, const std::function<bool(const QString&)>& exi
 #endif
     useCacheFolder(home->filePath(QStringLiteral("cache")));
     useDataFolder(home->filePath(QStringLiteral("data")));
-    auto window = std::make_unique<CorvaneGUI>(CorvaneGUI::Environment{osName, exists, listFolder, {}});
+    auto window =
+        std::make_unique<CorvaneGUI>(CorvaneGUI::Environment{osName, exists, listFolder, {}});
     CorvaneGUI::notifier.reset(); // a test never shows anything on the desktop
     return window;
 }

@@ -11,7 +11,8 @@
 
 #ifdef Q_OS_WIN
 #include <windows.h>
-#include <tlhelp32.h>
+
+#include <tlhelp32.h> // needs windows.h first
 
 namespace {
 // Resumes every thread of a process started suspended, when Qt's record of its
@@ -63,9 +64,9 @@ bool ProcessTree::adopt(QProcess& process) {
     m_group = process.processId();
     const auto* started = static_cast<const PROCESS_INFORMATION*>(m_started);
     const bool ours = started && started->dwProcessId == DWORD(m_group);
-    const HANDLE child = ours ? started->hProcess
-                              : OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE,
-                                            DWORD(m_group));
+    const HANDLE child =
+        ours ? started->hProcess
+             : OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE, DWORD(m_group));
     const bool inJob = m_job && child && AssignProcessToJobObject(m_job, child);
     if (!inJob && child)
         TerminateProcess(child, 1);

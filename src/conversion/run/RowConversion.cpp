@@ -144,10 +144,8 @@ void RowConversion::startStep(Step step) {
         // as written. Qt's own quoting would escape the folder's quotes with backslashes,
         // which cmd does not know, and leave an "&" in a folder's name outside any quotes.
         process->setProgram(commandInterpreter());
-        process->setNativeArguments(QStringLiteral("/c \"") + m_launch->program +
-                                    QLatin1Char(' ') +
-                                    m_launch->arguments.join(QLatin1Char(' ')) +
-                                    QLatin1Char('"'));
+        process->setNativeArguments(QStringLiteral("/c \"") + m_launch->program + QLatin1Char(' ') +
+                                    m_launch->arguments.join(QLatin1Char(' ')) + QLatin1Char('"'));
 #else
         process->setProgram(m_launch->program);
         process->setArguments(m_launch->arguments);

@@ -46,8 +46,8 @@ std::optional<Listing> listFolder(const QString& folder, const ScanCounters& cou
     pattern += QLatin1Char('*');
     WIN32_FIND_DATAW entry;
     const HANDLE find =
-        FindFirstFileExW(reinterpret_cast<const wchar_t*>(pattern.utf16()), FindExInfoBasic,
-                         &entry, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+        FindFirstFileExW(reinterpret_cast<const wchar_t*>(pattern.utf16()), FindExInfoBasic, &entry,
+                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE) // an empty drive has not even "."
         return GetLastError() == ERROR_FILE_NOT_FOUND ? std::optional(Listing{}) : std::nullopt;
     Listing listing;
