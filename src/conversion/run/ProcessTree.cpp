@@ -54,6 +54,8 @@ ProcessTree::~ProcessTree() {
 void ProcessTree::prepare(QProcess& process) {
     // Suspended until it is in the job: a script that ran at once could start its converter
     // before the job holds the script, and that converter would outlive a killed program.
+    // CreateProcess fills Qt's record of the child, which Qt keeps until the child has ended
+    // and which adopt() reads from started(), emitted before start() returns.
     process.setCreateProcessArgumentsModifier([this](QProcess::CreateProcessArguments* args) {
         args->flags |= CREATE_SUSPENDED;
         m_started = args->processInformation;
