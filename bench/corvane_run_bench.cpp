@@ -26,10 +26,13 @@
 #include <algorithm>
 #include <chrono>
 #include <limits>
-
-#include <sys/resource.h>
-#include <unistd.h>
 #include <vector>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <sys/resource.h>
+#endif
 
 namespace {
 using G = CorvaneGUI;
@@ -89,10 +92,19 @@ void fillRows(const QString& folder, int count, Sources sources) {
 // Processor time of this process alone (the window's own work, not the
 // converters'), in seconds.
 double ownProcessorSeconds() {
+#ifdef Q_OS_WIN
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    const auto seconds = [](const FILETIME& t) {
+        return double(quint64(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+#else
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+#endif
 }
 
 double lastOwnSeconds = 0;
@@ -194,6 +206,8 @@ int main(int argc, char* argv[]) {
     if (const qsizetype at = args.indexOf(QStringLiteral("--burn-ms"));
         at > 0 && at + 1 < args.size())
         s.burnMs = args[at + 1].toInt();
+    // "--batch-only": those first figures alone, for hosts where the rest says little.
+    const bool batchOnly = args.contains(QStringLiteral("--batch-only"));
     Dialogs::Testing::enable(); // result boxes are recorded, not shown
     Look::rememberSystemLook();
     Look::installThemed();
@@ -212,7 +226,12 @@ int main(int argc, char* argv[]) {
     window.show();
     G::openLedger(); // as the program's start does
     QCoreApplication::processEvents();
+    // The host's own flavour: bash scripts here, batch files through cmd on Windows.
+#ifdef Q_OS_WIN
+    G::system = TargetSystem::Windows;
+#else
     G::system = TargetSystem::Mac;
+#endif
     const int cores = std::max(1, QThread::idealThreadCount());
     out() << "| measurement | result |" << Qt::endl << "|---|---|" << Qt::endl;
 
@@ -252,6 +271,8 @@ int main(int argc, char* argv[]) {
     row(QStringLiteral("all cores / limit"), number(median(parallel) / limit, 3) + " x");
     row(QStringLiteral("1 at once / all cores"),
         number(median(serial) / median(parallel), 2) + " x");
+    if (batchOnly)
+        return 0;
 
     // The run's own cost per row, with a converter that exits at once.
     fillRows(folder, s.overheadRows, Sources::None);

@@ -4,7 +4,8 @@
 // whose program died), says how many targets that removed, and ends.
 //
 // The converter and its switches come from CORVANE_TEST_CONVERTER and
-// CORVANE_TEST_SWITCHES.
+// CORVANE_TEST_SWITCHES. Windows has no variable that moves the user's folders:
+// there CORVANE_TEST_APP_NAME names the program, and so its folders.
 #include "app/CorvaneGUI.h"
 #include "testsupport/DialogRecorder.h"
 #include "app/QuitOnSignal.h"
@@ -19,7 +20,8 @@
 int main(int argc, char* argv[]) {
     GroupWatchdog::start();
     QApplication application(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("corvane"));
+    QCoreApplication::setApplicationName(
+        qEnvironmentVariable("CORVANE_TEST_APP_NAME", QStringLiteral("corvane")));
     recoverAbandonedRunsAtStart();
     QTextStream out(stdout);
     const QStringList images = application.arguments().mid(1);
@@ -29,7 +31,11 @@ int main(int argc, char* argv[]) {
     }
     Dialogs::Testing::enable();
     CorvaneGUI window;
+#ifdef Q_OS_WIN
+    CorvaneGUI::system = TargetSystem::Windows;
+#else
     CorvaneGUI::system = TargetSystem::Mac;
+#endif
     CorvaneGUI::conversionsAtOnce = 2; // whatever this machine's cores
     CorvaneGUI::fieldImfCopy->setText(qEnvironmentVariable("CORVANE_TEST_CONVERTER"));
     CorvaneGUI::checkCustom->setChecked(true);

@@ -1,6 +1,7 @@
 // Converting for real: "Process" with the stand-in converter, and "Create Script".
 #include "app/CorvaneGUI.h"
 #include "conversion/run/RunSession.h"
+#include "conversion/rules/ScriptText.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/rules/FileFilter.h"
 #include "testsupport/DialogRecorder.h"
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,13 +43,29 @@ bool lastMessageIs(Kind kind, const QString& title, const QString& text) {
 }
 
 QStringList lines(const QString& path) {
-    return QString::fromLocal8Bit(TestSupport::readAll(path)).split('\n', Qt::SkipEmptyParts);
+    QStringList all =
+        QString::fromLocal8Bit(TestSupport::readAll(path)).split('\n', Qt::SkipEmptyParts);
+#ifdef Q_OS_WIN
+    for (QString& line : all)
+        line.remove(QRegularExpression("\r$")); // a batch file's line ends
+#endif
+    return all;
 }
 
-// A window set up to convert with the stand-in, Mac (bash) flavour.
+// The names a stand-in converter goes by here, and the search path's separator.
+#ifdef Q_OS_WIN
+const QString converterName = "imf_copy.exe";
+const QByteArray pathSeparator = ";";
+#else
+const QString converterName = "imf_copy";
+const QByteArray pathSeparator = ":";
+#endif
+
+// A window set up to convert with the stand-in, in the host's flavour: bash
+// scripts, or batch files through cmd on Windows.
 std::unique_ptr<CorvaneGUI> converterWindow() {
     auto window = TestSupport::makeWindow();
-    G::system = TargetSystem::Mac;
+    G::system = TestSupport::hostFlavour();
     G::fieldImfCopy->setText(TestSupport::fakeConverter());
     return window;
 }
@@ -63,6 +81,7 @@ private slots:
     void runWithNoTickedRow();
     void outputDirectory();
     void oddFileNamesReachTheConverterIntact();
+    void targetsPastWindowsClassicPathLimit();
     void converterMissing_data();
     void converterMissing();
     void convertersThatMisbehave_data();
@@ -106,7 +125,8 @@ void TestConversion::cleanup() {
 void TestConversion::convertsTickedRowsOnly() {
     auto window = converterWindow();
     // A file of the script's name in the working folder is the user's own.
-    QVERIFY(TestSupport::writeFile("temp.sh", "keep me\n"));
+    const QString scriptName = runScriptName(G::system);
+    QVERIFY(TestSupport::writeFile(scriptName, "keep me\n"));
 
     G::addImageRows({image("a.png"), image("b.jpg"), image("c.png")});
     G::model->setProcess(1, false);
@@ -119,8 +139,8 @@ void TestConversion::convertsTickedRowsOnly() {
     QVERIFY(QFileInfo(path("a.map")).size() > 0);
     QVERIFY(!QFile::exists(path("b.map")));
     QVERIFY(QFileInfo(path("c.map")).size() > 0);
-    QCOMPARE(TestSupport::readAll("temp.sh"), QByteArray("keep me\n"));
-    QCOMPARE(QDir(".").entryList(QDir::Files), QStringList{"temp.sh"});
+    QCOMPARE(TestSupport::readAll(scriptName), QByteArray("keep me\n"));
+    QCOMPARE(QDir(".").entryList(QDir::Files), QStringList{scriptName});
 
     // Converted rows are left alone: the next run is empty and changes nothing.
     QTest::mouseClick(G::buttonProcess, Qt::LeftButton);
@@ -136,7 +156,7 @@ void TestConversion::onlyTheUnreadableSourceFails() {
     G::addImageRows({path("broken.png"), image("good.png")});
     G::processImages();
     QVERIFY(TestSupport::finishRun());
-    QVERIFY(lastMessageIs(Kind::Error, "Corvane", "Error Processing Files. Code: 01"));
+    QVERIFY(lastMessageIs(Kind::Error, "Corvane", TestSupport::failedRunText(1)));
     QCOMPARE(statuses(), QStringList({"Failed", "Converted"}));
     QCOMPARE(ticks(), QList<bool>({true, false}));
 }
@@ -170,9 +190,16 @@ void TestConversion::outputDirectory() {
 
 void TestConversion::oddFileNamesReachTheConverterIntact() {
     auto window = converterWindow();
+#ifdef Q_OS_WIN
+    // Windows names hold no quote or backslash; batch files go in the machine's code page,
+    // whose Western European pages (437, 850) both hold these letters.
+    const QStringList names{"with space.png", "$(touch pwned).png", "`touch pwned`.png",
+                            "100%done.png",   "%PATH%.png",         "ünïcé & (b) ^!.png"};
+#else
     const QStringList names{"with space.png",    "quote\"d.png",   "$(touch pwned).png",
                             "`touch pwned`.png", "100%done.png",   "ünïcødé ĳ.png",
                             "$HOME.png",         "back\\slash.png"};
+#endif
     QStringList sources;
     for (const QString& name : names)
         sources << image(name);
@@ -184,6 +211,41 @@ void TestConversion::oddFileNamesReachTheConverterIntact() {
     for (const JobRow& row : G::model->rows())
         QVERIFY2(QFileInfo(row.newImage).size() > 0, qPrintable(row.newImage));
     QVERIFY(!QFile::exists("pwned") && !QFile::exists(path("pwned")));
+}
+
+void TestConversion::targetsPastWindowsClassicPathLimit() {
+    // A texture library's tree goes deeper than Windows' classic limit of 260 characters: a
+    // row beside its deep source, and one whose mirrored folders are made deep below the
+    // output directory. Each converts, or fails with its reason: never silently.
+    auto window = converterWindow();
+    QString deep = path("long");
+    while (deep.size() < 280)
+        deep += native("/a folder of wood textures");
+    QVERIFY(QDir().mkpath(deep + native("/tree/below")));
+    const QString beside = deep + native("/tree/diffuse.png");
+    const QString mirrored = deep + native("/tree/below/normal.png");
+    QVERIFY(TestSupport::writeImage(beside) && TestSupport::writeImage(mirrored));
+    G::addImageRow(beside);
+    G::itemIncludeSubfolders->trigger();
+    G::scanAndAdd({deep + native("/tree/below")});
+    QVERIFY(TestSupport::finishScan());
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    QCOMPARE(statuses(), QStringList({"Converted", "Converted"}));
+    QVERIFY(QFileInfo(deep + native("/tree/diffuse.map")).size() > 0);
+
+    // Into an output directory as deep: its mirrored folder is made on the way.
+    G::checkSameDirectory->setChecked(false);
+    G::fieldDirectory->setText(deep + native("/out"));
+    G::model->clear();
+    G::scanAndAdd({deep + native("/tree")});
+    QVERIFY(TestSupport::finishScan());
+    G::processImages();
+    QVERIFY(TestSupport::finishRun());
+    QCOMPARE(statuses(), QStringList({"Converted", "Converted"}));
+    const QString target = deep + native("/out/below/normal.map");
+    QVERIFY2(target.size() > 300, qPrintable(QString::number(target.size())));
+    QVERIFY(QFileInfo(target).size() > 0);
 }
 
 void TestConversion::converterMissing_data() {
@@ -211,13 +273,20 @@ void TestConversion::converterMissing() {
     QFETCH(QString, converter);
     QFETCH(QString, warning);
     auto window = converterWindow();
-    // A PATH holding the stand-in as "imf_copy", and a copy without permission to run.
+    // A PATH holding the stand-in as "imf_copy", and a copy without permission to run (on
+    // Windows: without the extension that makes a file a program).
     QVERIFY(QDir(m_dir->path()).mkpath("bin") && QDir(m_dir->path()).mkpath("plain"));
-    QVERIFY(QFile::link(TestSupport::fakeConverter(), path("bin/imf_copy")));
+#ifdef Q_OS_WIN
+    QVERIFY(QFile::copy(TestSupport::fakeConverter(), path("bin/" + converterName)));
+    const QByteArray searched = qgetenv("PATH"); // Qt's own libraries, which it needs
+#else
+    QVERIFY(QFile::link(TestSupport::fakeConverter(), path("bin/" + converterName)));
+    const QByteArray searched = "/usr/bin:/bin";
+#endif
     QVERIFY(TestSupport::writeFile(path("plain/imf_copy"),
                                    TestSupport::readAll(TestSupport::fakeConverter())));
     const auto restorePath = qScopeGuard([old = qgetenv("PATH")] { qputenv("PATH", old); });
-    qputenv("PATH", path("bin").toLocal8Bit() + ":/usr/bin:/bin");
+    qputenv("PATH", path("bin").toLocal8Bit() + pathSeparator + searched);
     const QString field = converter.startsWith('@') ? path(converter.mid(1)) : converter;
     G::fieldImfCopy->setText(field);
     G::addImageRows({image("a.png"), image("b.png")});
@@ -237,9 +306,9 @@ void TestConversion::converterMissing() {
     QCOMPARE(ticks(), QList<bool>({true, true}));
 
     // Create Script still writes, for the machine the script will run on, and says so.
-    T::queueFiles(Dialogs::FileAnswer{{path("later.sh")}, 1});
+    T::queueFiles(Dialogs::FileAnswer{{path("later.txt")}, 1});
     G::createScript();
-    QVERIFY(QFileInfo(path("later.sh")).size() > 0);
+    QVERIFY(QFileInfo(path("later.txt")).size() > 0);
     QCOMPARE(T::messages().back().text.section('\n', 0, 0), "Script created!");
     QVERIFY(T::messages().back().text.endsWith(" was not found on this machine."));
 }
@@ -258,15 +327,20 @@ void TestConversion::convertersThatMisbehave_data() {
 }
 
 void TestConversion::convertersThatMisbehave() {
-#ifdef Q_OS_WIN
-    QSKIP("needs a POSIX shell");
-#endif
     QFETCH(QByteArray, converter);
     QFETCH(QString, box);
     QFETCH(QString, detail);
     auto window = converterWindow();
+#ifdef Q_OS_WIN
+    // A batch file cannot end the interpreter running it as the shell's kill can.
+    if (converter.startsWith("kill"))
+        QSKIP("needs a POSIX shell");
+    QVERIFY(TestSupport::writeFile(path("lazy.bat"), "@exit /b 0\r\n")); // as "exit 0" does
+    G::fieldImfCopy->setText(path("lazy.bat"));
+#else
     QVERIFY(TestSupport::writeFile(path("lazy.sh"), "#!/bin/sh\n" + converter + "\n", true));
     G::fieldImfCopy->setText(path("lazy.sh"));
+#endif
     // A stale target left from an earlier run is no conversion either, and stays as it was.
     QVERIFY(TestSupport::writeFile(path("old.map"), "from last week"));
     G::addImageRows({image("old.png"), image("new.png")});
@@ -332,12 +406,22 @@ void TestConversion::noPrivateFolderForTheScript() {
     G::addImageRow(image("a.png"));
     // A cache and a temporary folder that are plain files: no folder can be made inside them.
     QVERIFY(TestSupport::writeFile(path("not-a-folder"), ""));
-    const QByteArray oldTemp = qgetenv("TMPDIR");
-    qputenv("TMPDIR", path("not-a-folder").toLocal8Bit());
+#ifdef Q_OS_WIN
+    const char* temp = "TMP"; // then TEMP, which Windows asks after it
+    const QByteArray oldTempToo = qgetenv("TEMP");
+    qputenv("TEMP", path("not-a-folder").toLocal8Bit());
+#else
+    const char* temp = "TMPDIR";
+#endif
+    const QByteArray oldTemp = qgetenv(temp);
+    qputenv(temp, path("not-a-folder").toLocal8Bit());
     TestSupport::useCacheFolder(path("not-a-folder"));
     G::processImages();
     QVERIFY(TestSupport::finishRun());
-    qputenv("TMPDIR", oldTemp);
+    qputenv(temp, oldTemp);
+#ifdef Q_OS_WIN
+    qputenv("TEMP", oldTempToo);
+#endif
     QVERIFY(lastMessageIs(Kind::Error, "Corvane", "Error Writing File"));
     QCOMPARE(statuses(), QStringList{"Unprocessed"});
     QVERIFY(!QFile::exists(path("a.map")));
@@ -392,7 +476,8 @@ void TestConversion::exportBothFlavours() {
                           "@echo Generated by Quillmere Software - www.quillmere-software.example",
                           "@echo Corvane v1.0", "@echo.", "@pause"}) +
                  commands + QStringList({"@echo.", "@echo Processing completed", "@pause"}));
-    QVERIFY(TestSupport::readAll(path("convert.bat")).endsWith("@pause\n"));
+    QVERIFY(TestSupport::readAll(path("convert.bat"))
+                .endsWith("@pause" + hostLineSeparator().toLatin1()));
 
     // The file name follows the filter, the content the target system.
     T::queueFiles(Dialogs::FileAnswer{{path("convert")}, 0}); // shell filter on Windows
@@ -516,9 +601,6 @@ void TestConversion::clashingTargetsAskBeforeAnythingIsWritten() {
 }
 
 void TestConversion::exportedScriptConverts() {
-#ifdef Q_OS_WIN
-    QSKIP("needs bash");
-#endif
     auto window = converterWindow();
     G::addImageRows({image("one.png"), image("two $x.png")});
     T::queueFiles(Dialogs::FileAnswer{{path("later")}, 1});
@@ -527,10 +609,17 @@ void TestConversion::exportedScriptConverts() {
     QVERIFY(!QFile::exists(path("one.map")));
     QCOMPARE(statuses(), QStringList({"Unprocessed", "Unprocessed"}));
 
-    QProcess bash;
-    bash.start("bash", {path("later.sh")});
-    QVERIFY(bash.waitForFinished());
-    QCOMPARE(bash.exitCode(), 0);
+    // Run by its interpreter: bash, or cmd for the batch file, whose pauses read the end of
+    // its input and go on.
+    QProcess shell;
+#ifdef Q_OS_WIN
+    shell.start("cmd", {"/c", path("later.bat")});
+    shell.closeWriteChannel();
+#else
+    shell.start("bash", {path("later.sh")});
+#endif
+    QVERIFY(shell.waitForFinished());
+    QCOMPARE(shell.exitCode(), 0);
     QVERIFY(QFileInfo(path("one.map")).size() > 0);
     QVERIFY(QFileInfo(path("two $x.map")).size() > 0);
 }

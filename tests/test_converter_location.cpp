@@ -25,6 +25,8 @@ private slots:
     void knownReleases();
     void listedReleases_data();
     void listedReleases();
+    void mayaLocation_data();
+    void mayaLocation();
     void converterCheck_data();
     void converterCheck();
 };
@@ -97,7 +99,8 @@ void TestConverterLocation::listedReleases() {
                                [&](const QString& folder) {
                                    listed << folder;
                                    return listing.value(folder);
-                               }};
+                               },
+                               {}};
     QCOMPARE(locateConverter(probe), chosen);
     // Every install folder is looked at, on every system.
     for (const char* root : {R"(C:\Program Files\Autodesk)", R"(C:\Program Files (x86)\Autodesk)",
@@ -105,10 +108,51 @@ void TestConverterLocation::listedReleases() {
         QVERIFY2(listed.contains(QLatin1String(root)), root);
 }
 
+void TestConverterLocation::mayaLocation_data() {
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<QStringList>("installed");
+    QTest::addColumn<QString>("chosen");
+    const QString maya2024 = R"(D:\Autodesk\Maya2024\bin\imf_copy.exe)";
+    QTest::newRow("Windows: beats a newer release")
+        << R"(D:\Autodesk\Maya2024\)" << QStringList{maya2024, win.arg(2025)} << maya2024;
+    QTest::newRow("forward slashes on Windows")
+        << "D:/Autodesk/Maya2024" << QStringList{"D:/Autodesk/Maya2024/bin/imf_copy.exe"}
+        << "D:/Autodesk/Maya2024/bin/imf_copy.exe";
+    QTest::newRow("Linux") << "/usr/autodesk/maya2024"
+                           << QStringList{linuxPath.arg(2024), linuxPath.arg(2025)}
+                           << linuxPath.arg(2024);
+    QTest::newRow("no converter there: the newest release")
+        << R"(D:\Autodesk\Maya2024)" << QStringList{win.arg(2025)} << win.arg(2025);
+    QTest::newRow("blank") << "  " << QStringList{"/bin/imf_copy"} << "imf_copy";
+}
+
+void TestConverterLocation::mayaLocation() {
+    QFETCH(QString, location);
+    QFETCH(QStringList, installed);
+    QFETCH(QString, chosen);
+    const ConverterProbe probe{[&](const QString& path) { return installed.contains(path); },
+                               [](const QString& folder) {
+                                   return folder == R"(C:\Program Files\Autodesk)"
+                                              ? QStringList{"Maya2025"}
+                                              : QStringList{};
+                               },
+                               location};
+    QCOMPARE(locateConverter(probe), chosen);
+}
+
+namespace {
+// What makes a file a program: its extension on Windows, its permission elsewhere.
+#ifdef Q_OS_WIN
+const QString programName = "imf_copy.exe";
+#else
+const QString programName = "imf_copy";
+#endif
+} // namespace
+
 void TestConverterLocation::converterCheck_data() {
     QTest::addColumn<QString>("converter"); // "@" stands for the test's folder
     QTest::addColumn<int>("state");
-    QTest::newRow("an executable file") << "@/bin/imf_copy" << int(ConverterState::Found);
+    QTest::newRow("an executable file") << "@/bin/" + programName << int(ConverterState::Found);
     QTest::newRow("no such file") << "@/bin/nowhere" << int(ConverterState::Missing);
     QTest::newRow("a folder") << "@/bin" << int(ConverterState::Folder);
     QTest::newRow("a file that may not run") << "@/plain" << int(ConverterState::NotExecutable);
@@ -124,14 +168,14 @@ void TestConverterLocation::converterCheck() {
     QFETCH(int, state);
     QTemporaryDir dir;
     QVERIFY(dir.isValid() && QDir(dir.path()).mkdir("bin"));
-    QVERIFY(TestFiles::writeFile(dir.filePath("bin/imf_copy"), "#!/bin/sh\n", true));
+    QVERIFY(TestFiles::writeFile(dir.filePath("bin/" + programName), "#!/bin/sh\n", true));
     QVERIFY(TestFiles::writeFile(dir.filePath("plain"), "#!/bin/sh\n", false));
     converter.replace("@", dir.path());
     // The search path as the lookup sees it: only "imf_copy" is on it.
     QStringList asked;
     const ProgramLookup lookup = [&](const QString& name) {
         asked << name;
-        return name == "imf_copy" ? dir.filePath("bin/imf_copy") : QString();
+        return name == "imf_copy" ? dir.filePath("bin/" + programName) : QString();
     };
     QCOMPARE(int(checkConverter(converter, lookup)), state);
     // Only bare names go to the search path.

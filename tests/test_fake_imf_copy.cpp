@@ -58,10 +58,15 @@ std::optional<QByteArrayList> decodeLogLine(const QByteArray& line) {
     return parts;
 }
 
+// What the stand-in logs for its arguments: the bytes of the names, UTF-8 on Windows.
 QByteArrayList encodeNames(const QStringList& args) {
     QByteArrayList encoded;
     for (const QString& arg : args)
+#ifdef Q_OS_WIN
+        encoded << arg.toUtf8();
+#else
         encoded << QFile::encodeName(arg);
+#endif
     return encoded;
 }
 
@@ -246,6 +251,10 @@ void TestFakeImfCopy::logRecordsArgumentsExactly_data() {
 
 void TestFakeImfCopy::logRecordsArgumentsExactly() {
     QFETCH(QString, name);
+#ifdef Q_OS_WIN
+    if (name.contains('"') || name.contains('\n'))
+        QSKIP("Windows names hold no double quote or line break");
+#endif
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -350,7 +359,10 @@ void TestFakeImfCopy::testSwitches() {
     QCOMPARE(run.out, "hello\n");
     QCOMPARE(runConverter({"--switches-from-image", in, out}).exitCode, 0);
 
-    // Ended politely, it says so in the event log.
+    // Ended politely, it says so in the event log. (Windows has no polite end.)
+#ifdef Q_OS_WIN
+    return;
+#endif
     qputenv("CORVANE_FAKE_IMF_COPY_EVENTS", events.toLocal8Bit());
     QFile::remove(events);
     QProcess slow;

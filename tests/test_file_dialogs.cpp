@@ -166,6 +166,14 @@ QStringList column(int index) {
 }
 } // namespace
 
+// An empty start folder means home, which Windows takes from the user's profile rather than
+// from a variable: there a test cannot give itself a home of its own.
+#ifdef Q_OS_WIN
+#define REQUIRE_OWN_HOME() QSKIP("Windows takes home from the user's profile, not from HOME")
+#else
+#define REQUIRE_OWN_HOME() static_cast<void>(0)
+#endif
+
 class TestFileDialogs : public QObject {
     Q_OBJECT
 
@@ -190,6 +198,7 @@ private slots:
     }
 
     void addImagesListsImagesOnly() {
+        REQUIRE_OWN_HOME();
         for (const char* name : {"a.png", "B.PNG", "c.Jpg", "d.jpeg", "notes.txt"})
             touch(dir(QStringLiteral("home/") + name));
         QVERIFY(QDir(dir("home")).mkdir("sub.folder"));
@@ -216,6 +225,7 @@ private slots:
     }
 
     void addDirectoryListsFoldersOnly() {
+        REQUIRE_OWN_HOME();
         QVERIFY(QDir(dir("home")).mkpath("pics/inner.png"));
         QVERIFY(QDir(dir("home")).mkdir("other"));
         for (const char* name : {"pics/a.jpg", "pics/b.JPG", "pics/c.jpeg", "pics/n.txt", "x.png"})
@@ -260,6 +270,7 @@ private slots:
     }
 
     void aStartFolderThatIsGoneMeansHome() {
+        REQUIRE_OWN_HOME();
         auto window = TestSupport::makeWindow();
         G::checkSameDirectory->setChecked(false);
         G::fieldDirectory->setText(native(dir("gone/long ago")));
@@ -292,6 +303,7 @@ private slots:
     }
 
     void converterBrowseSwitchesFilters() {
+        REQUIRE_OWN_HOME();
         for (const char* name : {"imf_copy.exe", "OLD.EXE", "imf_copy", "readme.txt"})
             touch(dir(QStringLiteral("home/") + name));
         QVERIFY(QDir(dir("home")).mkdir("bin"));
@@ -367,12 +379,15 @@ private slots:
         G::buttonCreateScript->click();
         QVERIFY(driver.ran());
         QCOMPARE(QDir(dir("scripts.d")).entryList({"convert*"}, QDir::Files), QStringList{written});
-        const QByteArray first = TestSupport::readAll(dir("scripts.d/" + written)).split('\n')[0];
+        QByteArray first = TestSupport::readAll(dir("scripts.d/" + written)).split('\n')[0];
+        if (first.endsWith('\r'))
+            first.chop(1); // a Windows host's line end of a batch file
         QCOMPARE(first, system == 0 ? "@echo." : "#!/bin/bash"); // the flavour follows the system
         QCOMPARE(T::messages().back().text.section('\n', 0, 0), "Script created!");
     }
 
     void createScriptReplacesWithoutAsking() {
+        REQUIRE_OWN_HOME();
         QVERIFY(TestSupport::writeFile(dir("home/run.sh"), "old content\n"));
         auto window = TestSupport::makeWindow("Linux");
         T::showRealFileDialogs(true);

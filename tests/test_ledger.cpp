@@ -188,13 +188,13 @@ void TestLedger::twoRunsRecordIntoOneLedgerAtOnce() {
             {TestFiles::fakeConverter(),
              FlagOptions{true, false, false, "1.0", false, "1.0", true, "--say done"},
              {},
-             TargetSystem::Mac});
+             TestFiles::hostFlavour()});
         TickedJobs ticked = *tickedJobs(rows, lines);
         for (ConversionJob& job : ticked.jobs) {
             job.command = lines.line(job.source, job.target);
             targets.push_back(ledgerKey(job.target));
         }
-        auto queue = std::make_unique<ConversionQueue>(TargetSystem::Mac, ticked.jobs, 2);
+        auto queue = std::make_unique<ConversionQueue>(TestFiles::hostFlavour(), ticked.jobs, 2);
         queue->recordInto(ledger, "--say done", {});
         queues.push_back(std::move(queue));
     }

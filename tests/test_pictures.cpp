@@ -1,7 +1,9 @@
 // The committed pictures (the program's resources and the desktop icons) are what
 // resources/images/draw_pictures.cpp draws: a drawing changed without its PNGs rewritten, or a
 // picture that was never committed, shows up here.
+#include <QDataStream>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -39,6 +41,7 @@ class TestPictures : public QObject {
     Q_OBJECT
 private slots:
     void committedPicturesAreDrawn();
+    void windowsIconHoldsTheCommittedLogos();
 };
 
 void TestPictures::committedPicturesAreDrawn() {
@@ -66,6 +69,37 @@ void TestPictures::committedPicturesAreDrawn() {
         const int difference = largestDifference(fresh, stored);
         QVERIFY2(difference >= 0 && difference <= 2,
                  qPrintable(name + " differs from its drawing; rerun draw_pictures"));
+    }
+}
+
+void TestPictures::windowsIconHoldsTheCommittedLogos() {
+    // The .ico the Windows program shows is made of the committed logo PNGs, byte for byte,
+    // in the order draw_pictures writes them.
+    const QDir committed(QStringLiteral(CORVANE_SOURCE_DIR "/resources/images"));
+    QFile file(committed.filePath("corvane.ico"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray icon = file.readAll();
+    QDataStream in(icon);
+    in.setByteOrder(QDataStream::LittleEndian);
+    quint16 reserved = 1, type = 0, count = 0;
+    in >> reserved >> type >> count;
+    QCOMPARE(reserved, quint16(0));
+    QCOMPARE(type, quint16(1));
+    const QStringList logos{"logo.png", "logo-48.png", "logo-64.png", "logo-128.png",
+                            "logo-256.png"};
+    QCOMPARE(int(count), int(logos.size()));
+    for (const QString& logo : logos) {
+        quint8 width = 0, height = 0, colours = 0, zero = 0;
+        quint16 planes = 0, bits = 0;
+        quint32 size = 0, offset = 0;
+        in >> width >> height >> colours >> zero >> planes >> bits >> size >> offset;
+        QFile png(committed.filePath(logo));
+        QVERIFY(png.open(QIODevice::ReadOnly));
+        const QByteArray bytes = png.readAll();
+        const int side = QImage::fromData(bytes).width();
+        QCOMPARE(int(width), side % 256);
+        QCOMPARE(int(height), side % 256);
+        QCOMPARE(icon.mid(offset, size), bytes);
     }
 }
 

@@ -152,7 +152,7 @@ private slots:
     void summaryLineIsLiveDuringARun() {
         auto window = TestSupport::makeWindow();
         G::labelSummary->setLocale(QLocale::c());
-        G::system = TargetSystem::Mac;
+        G::system = TestSupport::hostFlavour();
         G::fieldImfCopy->setText(TestSupport::fakeConverter());
         G::checkCustom->setChecked(true);
         G::fieldCustom->setText("--sleep-ms 600");
@@ -272,7 +272,7 @@ private slots:
         const T::Message& report = T::messages().back();
         QVERIFY(report.textBox);
         QCOMPARE(report.title, "Corvane");
-        QCOMPARE(report.text, "Why /jobs/img1.png failed:");
+        QCOMPARE(report.text, "Why " + QDir::toNativeSeparators("/jobs/img1.png") + " failed:");
         QCOMPARE(report.details, "Exit values: chmod 0, script 1\n\nimf_copy: cannot read image\n");
         T::queueAnswer(true);
         actionNamed(menu, "Remove")->trigger();
@@ -291,9 +291,24 @@ private slots:
 
     void reportOfTheLastRun() {
         auto window = TestSupport::makeWindow();
-        G::system = TargetSystem::Mac;
+        G::system = TestSupport::hostFlavour();
         G::fieldImfCopy->setText(TestSupport::fakeConverter());
-        G::addImageRows({broken("bad, \"old\".png"), image("good.png")});
+#ifdef Q_OS_WIN
+        // Windows names hold no double quote.
+        const QString badName = "bad, 'old'";
+        const QString badField = badName;
+        const QString exitValues = "1";
+        // A plain file where the folder should be: nothing can be saved inside it.
+        QVERIFY(TestSupport::writeFile(path("blocker"), ""));
+        const QString unwritable = path("blocker/corvane-report.csv");
+#else
+        const QString badName = "bad, \"old\"";
+        const QString badField = "bad, \"\"old\"\"";
+        const QString exitValues = "\"chmod 0, script 1\"";
+        // Nobody, root included, may make a file in /proc.
+        const QString unwritable = "/proc/corvane-report.csv";
+#endif
+        G::addImageRows({broken(badName + ".png"), image("good.png")});
         QVERIFY(!G::itemSaveReport->isEnabled());
 
         // The result box offers the report; taking it asks where to save.
@@ -303,7 +318,7 @@ private slots:
         QVERIFY(TestSupport::finishRun());
         QCOMPARE(T::messages().size(), size_t(1));
         QCOMPARE(T::messages().back().offer, "Save Report...");
-        QCOMPARE(T::messages().back().text, "Error Processing Files. Code: 01");
+        QCOMPARE(T::messages().back().text, TestSupport::failedRunText(1));
         const Dialogs::FileRequest& request = T::fileRequests().back();
         QCOMPARE(request.mode, Dialogs::FileMode::Save);
         QCOMPARE(request.filters.front()->extensions(), QStringList{"csv"});
@@ -314,23 +329,24 @@ private slots:
         QCOMPARE(lines[0], "Source,Target,Status,Seconds,Exit Values,Note");
         // Source and target, quoted for their comma and quotes; the seconds; the
         // exit values; the converter's last line.
-        const QString bad = path("bad, \"\"old\"\"");
+        const QString bad = path(badField);
         const QRegularExpression failedLine(QRegularExpression::anchoredPattern(
             QRegularExpression::escape("\"" + bad + ".png\",\"" + bad + ".map\",Failed,") +
             "\\d+\\.\\d{3}" +
-            QRegularExpression::escape(",\"chmod 0, script 1\",\"imf_copy: cannot read image '" +
-                                       bad + ".png': Unsupported image format\"")));
+            QRegularExpression::escape("," + exitValues + ",\"imf_copy: cannot read image '" + bad +
+                                       ".png': Unsupported image format\"")));
         QVERIFY2(failedLine.match(lines[1]).hasMatch(), qPrintable(lines[1]));
         QVERIFY(lines[2].startsWith(path("good.png") + "," + path("good.map") + ",Converted,"));
 
         // Kept after the box: File > Save Report..., here into a folder that takes no file.
         QVERIFY(G::itemSaveReport->isEnabled());
-        T::queueFiles(Dialogs::FileAnswer{{"/proc/corvane-report.csv"}, 0});
+        T::queueFiles(Dialogs::FileAnswer{{unwritable}, 0});
         G::itemSaveReport->trigger();
         QCOMPARE(T::messages().size(), size_t(2));
         QCOMPARE(T::messages().back().kind, Kind::Warning);
-        QVERIFY(T::messages().back().text.startsWith(
-            "The report could not be saved as \"/proc/corvane-report.csv\""));
+        QVERIFY2(T::messages().back().text.startsWith("The report could not be saved as \"" +
+                                                      QDir::toNativeSeparators(unwritable) + "\""),
+                 qPrintable(T::messages().back().text));
         // Cancelling the file dialog writes nothing and says nothing.
         G::itemSaveReport->trigger();
         QCOMPARE(T::messages().size(), size_t(2));

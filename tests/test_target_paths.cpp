@@ -41,6 +41,10 @@ void TestTargetPaths::targets_data() {
                                                      << R"(D:\out\)"
                                                      << R"(C:\pics\photo.map)"
                                                      << R"(D:\out\\photo.map)";
+    QTest::newRow("a share") << R"(\\server\share\pics\photo.png)"
+                             << R"(\\nas\maps)"
+                             << R"(\\server\share\pics\photo.map)"
+                             << R"(\\nas\maps\photo.map)";
     QTest::newRow("forward slashes") << "/home/ann/pics/photo.png"
                                      << "/srv/maps"
                                      << "/home/ann/pics/photo.map"
@@ -130,6 +134,10 @@ void TestTargetPaths::mirroredTargets_data() {
         R"(D:\out\tex\stone\wall.map)", R"(D:\out\tex\stone)");
     row("a drive without its separator", R"(E:\tex\wall.png)", "E:", R"(D:\out)",
         R"(D:\out\tex\wall.map)", R"(D:\out\tex)");
+    row("a share as root and as directory", R"(\\server\tex\stone\wall.png)", R"(\\server\tex)",
+        R"(\\nas\out)", R"(\\nas\out\stone\wall.map)", R"(\\nas\out\stone)");
+    row("a share's root with its separator, mixed separators below", R"(\\server\tex\a/wall.png)",
+        R"(\\server\tex\)", R"(\\nas\out)", R"(\\nas\out\a/wall.map)", R"(\\nas\out\a)");
     row("the file system's root", "/tex/stone/wall.png", "/", "/out", "/out/tex/stone/wall.map",
         "/out/tex/stone");
     row("a root with its separator", "/lib/x/a.png", "/lib/", "/out", "/out/x/a.map", "/out/x");

@@ -3,7 +3,9 @@
 //   QT_QPA_PLATFORM=offscreen build/tests/draw_pictures resources/images
 
 #include <QColor>
+#include <QDataStream>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -421,6 +423,38 @@ QImage drawArrowIcon() {
 
 } // namespace
 
+// The Windows program icon: the drawn logos as they were saved, each an entry of the .ico
+// (Windows reads PNG entries since Vista; 256 pixels is written as 0).
+bool saveIcon(const QString& dir, const QStringList& pngs, const QString& name) {
+    QByteArray entries, images;
+    const int headerSize = 6 + 16 * int(pngs.size());
+    for (const QString& png : pngs) {
+        QFile file(QDir(dir).filePath(png));
+        const QImage image(file.fileName());
+        if (!file.open(QIODevice::ReadOnly) || image.isNull() || image.width() > 256)
+            return false;
+        const QByteArray bytes = file.readAll();
+        QDataStream entry(&entries, QIODevice::Append);
+        entry.setByteOrder(QDataStream::LittleEndian);
+        entry << quint8(image.width() % 256) << quint8(image.height() % 256) << quint8(0)
+              << quint8(0) << quint16(1) << quint16(32) << quint32(bytes.size())
+              << quint32(headerSize + images.size());
+        images += bytes;
+    }
+    QByteArray icon;
+    QDataStream header(&icon, QIODevice::WriteOnly);
+    header.setByteOrder(QDataStream::LittleEndian);
+    header << quint16(0) << quint16(1) << quint16(pngs.size());
+    icon += entries + images;
+    QFile out(QDir(dir).filePath(name));
+    if (!out.open(QIODevice::WriteOnly) || out.write(icon) != icon.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(out.fileName()));
+        return false;
+    }
+    std::printf("wrote %s (%d sizes)\n", qPrintable(out.fileName()), int(pngs.size()));
+    return true;
+}
+
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     loadFonts();
@@ -435,5 +469,7 @@ int main(int argc, char** argv) {
     ok &= save(drawQuillmere(), out, "quillmere.png");
     ok &= save(drawOpenIcon(), out, "iconOpen.png");
     ok &= save(drawArrowIcon(), out, "iconArrow.png");
+    ok &= saveIcon(out, {"logo.png", "logo-48.png", "logo-64.png", "logo-128.png", "logo-256.png"},
+                   "corvane.ico");
     return ok ? 0 : 1;
 }

@@ -25,7 +25,7 @@
 
 CorvaneGUI::Environment CorvaneGUI::systemEnvironment() {
     const ConverterProbe probe = systemConverterProbe();
-    return {operatingSystemName(), probe.exists, probe.listFolder};
+    return {operatingSystemName(), probe.exists, probe.listFolder, probe.mayaLocation};
 }
 
 TargetSystem CorvaneGUI::systemForOsName(const QString& name) {
@@ -178,8 +178,8 @@ void CorvaneGUI::setIcons() {
 }
 
 void CorvaneGUI::locateConverter(const Environment& environment) {
-    fieldImfCopy->setText(
-        ::locateConverter(ConverterProbe{environment.fileExists, environment.listFolder}));
+    fieldImfCopy->setText(::locateConverter(
+        ConverterProbe{environment.fileExists, environment.listFolder, environment.mayaLocation}));
     imfCopyDefault = fieldImfCopy->text();
 }
 

@@ -54,6 +54,8 @@ public:
         // The folders in a folder; none when unset (the converter probe then
         // knows only the first releases).
         std::function<QStringList(const QString&)> listFolder;
+        // The MAYA_LOCATION variable; empty when unset.
+        QString mayaLocation;
     };
     static Environment systemEnvironment();
 

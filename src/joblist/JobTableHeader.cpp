@@ -7,6 +7,8 @@
 #include <QStyleOption>
 #include <QToolTip>
 
+#include <algorithm>
+
 JobTableHeader::JobTableHeader(std::vector<int> preferredWidths, QWidget* parent)
     : QHeaderView(Qt::Horizontal, parent)
     , m_preferred(std::move(preferredWidths))
@@ -25,6 +27,12 @@ void JobTableHeader::usePreferredWidths() {
 }
 
 void JobTableHeader::setWidths(const std::vector<int>& widths) {
+    // Qt's own minimum allows for the font's widest character, which a wide font (Windows'
+    // Segoe UI, larger text) takes past the tick column's width: the columns would then
+    // overflow the view. The narrowest preferred width is always allowed.
+    const int narrowest = *std::min_element(m_preferred.begin(), m_preferred.end());
+    if (minimumSectionSize() > narrowest)
+        setMinimumSectionSize(narrowest);
     m_sharing = true;
     for (size_t column = 0; column < widths.size() && int(column) < count(); ++column)
         resizeSection(static_cast<int>(column), widths[column]);

@@ -64,7 +64,7 @@ void CorvaneGUI::showRowReport(int row) {
     if (job.failureExit)
         text += exitValuesText(*job.failureExit) + QStringLiteral("\n\n");
     text += job.note.isEmpty() ? QStringLiteral("(The converter printed nothing.)")
-                                        : QString::fromUtf8(job.note);
+                               : QString::fromUtf8(job.note);
     Dialogs::showText(dialogTitle,
                       QStringLiteral("Why %1 failed:").arg(QDir::toNativeSeparators(job.image)),
                       text);

@@ -49,7 +49,12 @@
 // "start <pid> <ms since epoch>" when it begins and "end <pid> <ms since epoch>" when it ends,
 // so tests can see which conversions overlapped and which processes to look for afterwards.
 // Unless it ignores SIGTERM, a conversion ended by SIGTERM appends "term <pid>" before it exits
-// (with status 143), so tests can tell a polite end from SIGKILL.
+// (with status 143), so tests can tell a polite end from SIGKILL. Windows has no polite end of
+// a console program from outside: there the switch and the line do nothing.
+//
+// On Windows the arguments are taken as the system hands them to a Unicode program and logged
+// as UTF-8: the bytes of the command line as the batch interpreter made them. Its output there
+// is binary, as on Linux: line ends are line feeds.
 
 #include <QByteArray>
 #include <QByteArrayList>
@@ -73,10 +78,17 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
-#include <fcntl.h>
 #include <optional>
-#include <unistd.h>
 #include <vector>
+
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -300,9 +312,18 @@ void logEvent(const char* what) {
 // must really compete for the processor, as a real conversion does.
 void burnProcessorTime(qint64 ms) {
     const auto used = [] {
+#ifdef Q_OS_WIN
+        FILETIME created, exited, kernel, user;
+        GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+        const auto ticks = [](const FILETIME& t) {
+            return qint64(t.dwHighDateTime) << 32 | t.dwLowDateTime;
+        };
+        return (ticks(kernel) + ticks(user)) / 10000; // 100 ns ticks
+#else
         timespec t{};
         clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
         return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+#endif
     };
     const qint64 until = used() + ms;
     volatile double sink = 1.0;
@@ -340,6 +361,7 @@ std::optional<Options> withSwitchesFromImage(const Options& options) {
     return merged;
 }
 
+#ifndef Q_OS_WIN
 // Set up before any signal can come: the handler may only write and exit.
 QByteArray s_termLine;
 int s_eventsFd = -1;
@@ -359,6 +381,7 @@ void logTermination() {
     s_eventsFd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
     std::signal(SIGTERM, onTerminate);
 }
+#endif
 
 void writePartial(const QString& path, qint64 bytes) {
     QFile output(path);
@@ -443,12 +466,23 @@ int convert(const Options& options) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+#ifdef Q_OS_WIN
+    // Its output byte for byte as on Linux: no line feed made a carriage return and line feed.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    QCoreApplication app(argc, argv);
+    // Qt reads the command line as UTF-16; argv holds it squeezed into the ANSI code page.
+    QByteArrayList rawArgs;
+    for (const QString& arg : QCoreApplication::arguments().mid(1))
+        rawArgs << arg.toUtf8();
+#else
     // Raw bytes, taken before Qt sees argv, so the log gets exactly what arrived.
     QByteArrayList rawArgs;
     for (int i = 1; i < argc; ++i)
         rawArgs << QByteArray(argv[i]);
 
     QCoreApplication app(argc, argv);
+#endif
 
     const QString logPath = qEnvironmentVariable("CORVANE_FAKE_IMF_COPY_LOG");
     if (!logPath.isEmpty() && !appendToLog(logPath, rawArgs))
@@ -456,7 +490,11 @@ int main(int argc, char* argv[]) {
 
     QStringList args;
     for (const QByteArray& raw : rawArgs)
+#ifdef Q_OS_WIN
+        args << QString::fromUtf8(raw);
+#else
         args << QFile::decodeName(raw);
+#endif
 
     std::optional<Options> options = parseArguments(args);
     if (options && options->switchesFromImage)
@@ -466,10 +504,12 @@ int main(int argc, char* argv[]) {
         return ExitUsage;
     }
     logEvent("start");
+#ifndef Q_OS_WIN
     if (options->ignoreTerm)
         std::signal(SIGTERM, SIG_IGN);
     else
         logTermination();
+#endif
     if (!options->say.isEmpty()) {
         std::fputs((options->say + QLatin1Char('\n')).toLocal8Bit().constData(), stdout);
         std::fflush(stdout);

@@ -5,11 +5,49 @@
 #include "joblist/scan/ImageScan.h"
 #include "testsupport/DialogRecorder.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUuid>
 
 namespace TestSupport {
+
+#ifdef Q_OS_WIN
+namespace {
+// The folders fresh application names gave; removed with the test program.
+struct ProgramFolders {
+    QStringList paths;
+    ~ProgramFolders() {
+        for (const QString& path : paths) {
+            QDir(path).removeRecursively();
+            QFile::remove(path);
+        }
+    }
+};
+ProgramFolders programFolders;
+
+// The folder Qt keeps this program's files in under a known folder.
+QString programFolder(QStandardPaths::StandardLocation location) {
+    QString path = QStandardPaths::writableLocation(location);
+    if (location == QStandardPaths::CacheLocation)
+        path = QFileInfo(path).path(); // ".../<name>/cache"
+    return path;
+}
+
+// Puts a plain file where a location's folder would be, when `stand` is one.
+void blockIfFile(const QString& stand, QStandardPaths::StandardLocation location) {
+    if (!QFileInfo(stand).isFile())
+        return;
+    const QString folder = programFolder(location);
+    QDir(folder).removeRecursively();
+    TestFiles::writeFile(folder, "not a folder");
+}
+} // namespace
+#endif
 
 std::unique_ptr<CorvaneGUI>
 makeWindow(const QString& osName, const std::function<bool(const QString&)>& exists,
@@ -19,9 +57,16 @@ makeWindow(const QString& osName, const std::function<bool(const QString&)>& exi
     // the user's data: never the real ones.
     static std::unique_ptr<QTemporaryDir> home;
     home = std::make_unique<QTemporaryDir>();
+#ifdef Q_OS_WIN
+    QCoreApplication::setApplicationName(QStringLiteral("corvane-test-") +
+                                         QUuid::createUuid().toString(QUuid::Id128).left(12));
+    programFolders.paths << programFolder(QStandardPaths::CacheLocation)
+                         << programFolder(QStandardPaths::AppDataLocation);
+#endif
     useCacheFolder(home->filePath(QStringLiteral("cache")));
-    qputenv("XDG_DATA_HOME", home->filePath(QStringLiteral("data")).toLocal8Bit());
-    auto window = std::make_unique<CorvaneGUI>(CorvaneGUI::Environment{osName, exists, listFolder});
+    useDataFolder(home->filePath(QStringLiteral("data")));
+    auto window =
+        std::make_unique<CorvaneGUI>(CorvaneGUI::Environment{osName, exists, listFolder, {}});
     CorvaneGUI::notifier.reset(); // a test never shows anything on the desktop
     return window;
 }
@@ -29,7 +74,9 @@ makeWindow(const QString& osName, const std::function<bool(const QString&)>& exi
 bool writeImage(const QString& path, int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(QColor(40, 120, 200));
-    return image.save(path);
+    // Qt for Windows as built here has no TIFF or TGA writer: such a name then holds PNG
+    // data, which the stand-in converter reads by its content all the same.
+    return image.save(path) || image.save(path, "png");
 }
 
 void setStatus(JobTableModel& model, int row, const QString& status) {
@@ -69,8 +116,30 @@ bool finishScan(int timeoutMs) {
     return ended.wait(timeoutMs) || !CorvaneGUI::activeScan;
 }
 
+QString failedRunText(int exitCode) {
+    if (hostFlavour() == TargetSystem::Windows)
+        return QStringLiteral("Error Processing Files");
+    return QStringLiteral("Error Processing Files. Code: 0") + QString::number(exitCode);
+}
+
 void useCacheFolder(const QString& folder) {
+#ifdef Q_OS_WIN
+    blockIfFile(folder, QStandardPaths::CacheLocation);
+#else
     qputenv("XDG_CACHE_HOME", folder.toLocal8Bit());
+#endif
+}
+
+void useDataFolder(const QString& data) {
+#ifdef Q_OS_WIN
+    blockIfFile(data, QStandardPaths::AppDataLocation);
+#else
+    qputenv("XDG_DATA_HOME", data.toLocal8Bit());
+#endif
+}
+
+QString cacheLocation() {
+    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
 }
 
 } // namespace TestSupport

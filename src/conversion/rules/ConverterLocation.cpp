@@ -57,6 +57,19 @@ QString converterIn(const InstallRoot& root, const QString& releaseFolder) {
     return root.folder + root.separator + releaseFolder + root.separator + root.converter;
 }
 
+// Where MAYA_LOCATION's converter may be, in the separators the value is
+// written with: a Windows install's first, then a Mac or Linux one's.
+QStringList mayaLocationConverters(const QString& location) {
+    QString base = location.trimmed();
+    const QChar separator = base.contains(QLatin1Char('\\')) ? QLatin1Char('\\') : QLatin1Char('/');
+    while (base.size() > 1 && (base.endsWith(QLatin1Char('/')) || base.endsWith(QLatin1Char('\\'))))
+        base.chop(1);
+    if (base.isEmpty())
+        return {};
+    const QString bin = base + separator + QStringLiteral("bin") + separator;
+    return {bin + QStringLiteral("imf_copy.exe"), bin + QStringLiteral("imf_copy")};
+}
+
 // The first releases, which the probe knows without listing anything.
 std::vector<Candidate> knownCandidates() {
     const std::vector<InstallRoot>& roots = installRoots();
@@ -87,6 +100,9 @@ const QStringList& converterCandidates() {
 }
 
 QString locateConverter(const ConverterProbe& probe) {
+    for (const QString& path : mayaLocationConverters(probe.mayaLocation))
+        if (probe.exists && probe.exists(path))
+            return path;
     std::vector<Candidate> candidates = knownCandidates();
     const std::vector<InstallRoot>& roots = installRoots();
     if (probe.listFolder) {
@@ -112,5 +128,5 @@ QString locateConverter(const ConverterProbe& probe) {
 }
 
 QString locateConverter(const std::function<bool(const QString&)>& exists) {
-    return locateConverter(ConverterProbe{exists, {}});
+    return locateConverter(ConverterProbe{exists, {}, {}});
 }

@@ -10,11 +10,13 @@
 // Where the converter is installed by the 3D package's first releases, oldest first.
 const QStringList& converterCandidates();
 
-// What the probe may ask of the machine: whether a file exists, and the
-// entries of a folder (empty when it cannot be listed). Tests give both.
+// What the probe may ask of the machine: whether a file exists, the entries
+// of a folder (empty when it cannot be listed), and the MAYA_LOCATION
+// variable (empty when unset). Tests give all three.
 struct ConverterProbe {
     std::function<bool(const QString& path)> exists;
     std::function<QStringList(const QString& folder)> listFolder;
+    QString mayaLocation;
 };
 
 // The converter of the newest release installed, compared as numbers
@@ -23,7 +25,9 @@ struct ConverterProbe {
 // ("Maya<version>"), its "(x86)" twin, "/Applications/Autodesk" ("maya<version>",
 // the converter in Maya.app/Contents/bin) and "/usr/autodesk" ("maya<version>",
 // also with "-x64"). For one release in both Windows program folders,
-// "C:\Program Files" wins. "imf_copy" (found through the search path) when
+// "C:\Program Files" wins. Before all of them, the converter in the bin folder
+// of MAYA_LOCATION ("bin\imf_copy.exe", or "bin/imf_copy"), the release a
+// studio's set-up names. "imf_copy" (found through the search path) when
 // nothing exists.
 QString locateConverter(const ConverterProbe& probe);
 

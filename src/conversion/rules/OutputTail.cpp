@@ -37,6 +37,9 @@ QString lastLines(const QByteArray& tail, bool truncated) {
             text.remove(0, newline + 1);
     }
     QString lines = QString::fromLocal8Bit(text);
+#ifdef Q_OS_WIN
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); // console programs' line ends
+#endif
     while (lines.endsWith(QLatin1Char('\n')) || lines.endsWith(QLatin1Char('\r')))
         lines.chop(1);
     return lines;

@@ -9,6 +9,18 @@ namespace {
 QString quoted(const QString& text) {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
+
+// cmd shows each line of a batch file before it runs it, unless the line starts with "@": the
+// row's output, which tells why it failed, would begin with its own command line. Elsewhere a
+// batch file never runs and keeps its line as composed.
+bool runsHereThroughCmd(TargetSystem system) {
+#ifdef Q_OS_WIN
+    return isBatchFlavour(system);
+#else
+    Q_UNUSED(system);
+    return false;
+#endif
+}
 } // namespace
 
 QByteArray rowScriptBytes(TargetSystem system, const QString& command) {
@@ -16,7 +28,7 @@ QByteArray rowScriptBytes(TargetSystem system, const QString& command) {
     if (system == TargetSystem::Mac)
         lines << bashHeader();
     if (!command.isNull())
-        lines << command;
+        lines << (runsHereThroughCmd(system) ? QLatin1Char('@') + command : command);
     return scriptBytes(system, lines);
 }
 

@@ -9,7 +9,8 @@
 #include <optional>
 
 // The temporary script of one row: the bash header for the Mac flavour, then
-// the row's converter line (none for the run without ticked rows).
+// the row's converter line (none for the run without ticked rows); on a
+// Windows host a batch line starts with "@", so that cmd does not show it.
 QByteArray rowScriptBytes(TargetSystem system, const QString& command);
 
 // A row script's file name; each row of a run has its own.

@@ -59,9 +59,8 @@ void RunRecord::ended(int job, int tableRow, const JobRow& row, const RowVerdict
     }
     line.exits = verdict.exits;
     // A failed row's last word; a converted one's reason to run, if it had one.
-    line.note = verdict.converted()
-                    ? QString::fromUtf8(row.note).section(u'\n', 0, 0)
-                    : QString::fromUtf8(lastLinesOf(verdict.report, 1)).trimmed();
+    line.note = verdict.converted() ? QString::fromUtf8(row.note).section(u'\n', 0, 0)
+                                    : QString::fromUtf8(lastLinesOf(verdict.report, 1)).trimmed();
     if (m_jobEnded.size() <= static_cast<size_t>(job))
         m_jobEnded.resize(static_cast<size_t>(job) + 1);
     m_jobEnded[static_cast<size_t>(job)] = 1;

@@ -18,9 +18,9 @@ bool isAscii(QChar c) {
 }
 } // namespace
 
-ScriptBuffer::ScriptBuffer(ScriptEncoding encoding, qsizetype expectedChars)
+ScriptBuffer::ScriptBuffer(ScriptEncoding encoding, QString lineEnd, qsizetype expectedChars)
     : m_utf8(QStringConverter::Utf8)
-    , m_separator(hostLineSeparator()) {
+    , m_separator(std::move(lineEnd)) {
     if (encoding == ScriptEncoding::CodePage)
         m_codePage.emplace();
     if (expectedChars > 0)
@@ -30,11 +30,12 @@ ScriptBuffer::ScriptBuffer(ScriptEncoding encoding, qsizetype expectedChars)
 ScriptBuffer ScriptBuffer::forScript(TargetSystem system,
                                      const std::function<bool(const BatchCodePage&)>& heldBy,
                                      qsizetype expectedChars) {
+    const QString lineEnd = scriptLineSeparator(system);
     if (!isBatchFlavour(system))
-        return ScriptBuffer(ScriptEncoding::Utf8, expectedChars);
+        return ScriptBuffer(ScriptEncoding::Utf8, lineEnd, expectedChars);
     if (heldBy(BatchCodePage()))
-        return ScriptBuffer(ScriptEncoding::CodePage, expectedChars);
-    ScriptBuffer buffer(ScriptEncoding::Utf8, expectedChars);
+        return ScriptBuffer(ScriptEncoding::CodePage, lineEnd, expectedChars);
+    ScriptBuffer buffer(ScriptEncoding::Utf8, lineEnd, expectedChars);
     buffer.addLine(utf8BatchLine());
     return buffer;
 }

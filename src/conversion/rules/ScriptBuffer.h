@@ -16,12 +16,12 @@ class QIODevice;
 // read in (see BatchCodePage).
 enum class ScriptEncoding { Utf8, CodePage };
 
-// Builds a script's bytes line by line, each line followed by the host's line
-// end, without an intermediate copy of the whole text: exported scripts may
+// Builds a script's bytes line by line, each line followed by its line end
+// (scriptLineSeparator), without an intermediate copy of the whole text: exported scripts may
 // hold a hundred thousand lines.
 class ScriptBuffer {
 public:
-    explicit ScriptBuffer(ScriptEncoding encoding, qsizetype expectedChars = 0);
+    ScriptBuffer(ScriptEncoding encoding, QString lineEnd, qsizetype expectedChars = 0);
 
     // The one place a script's encoding is chosen: bash scripts are UTF-8
     // whatever they hold; a batch file goes in the code page when `heldBy` says

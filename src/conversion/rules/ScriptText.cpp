@@ -15,6 +15,10 @@ QString hostLineSeparator() {
 #endif
 }
 
+QString scriptLineSeparator(TargetSystem system) {
+    return isBatchFlavour(system) ? hostLineSeparator() : QStringLiteral("\n");
+}
+
 QString utf8BatchLine() {
     return QStringLiteral("@chcp 65001 >nul");
 }

@@ -9,11 +9,16 @@
 // The line end of the machine the program runs on, whatever the target system.
 QString hostLineSeparator();
 
+// The line end of a script: the host's for batch files; a line feed for bash,
+// which would take a carriage return for part of each line's last word (and
+// of "#!/bin/bash") when a Windows host wrote one.
+QString scriptLineSeparator(TargetSystem system);
+
 // The line a batch file in UTF-8 opens with, so that the interpreter reads the
 // rest of it as UTF-8.
 QString utf8BatchLine();
 
-// A script's lines, each followed by the host line end, in the bytes its
+// A script's lines, each followed by its line end, in the bytes its
 // interpreter reads (see ScriptBuffer::forScript).
 QByteArray scriptBytes(TargetSystem system, const QStringList& lines);
 

@@ -24,5 +24,6 @@ ConverterProbe systemConverterProbe() {
     return {[](const QString& path) { return QFileInfo::exists(path); },
             [](const QString& folder) {
                 return QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-            }};
+            },
+            qEnvironmentVariable("MAYA_LOCATION")};
 }

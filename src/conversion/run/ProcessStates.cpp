@@ -11,6 +11,10 @@
 #endif
 #endif
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 #ifdef Q_OS_LINUX
 namespace {
 struct ProcStat {
@@ -154,6 +158,20 @@ std::optional<quint64> ProcessStates::startTime(qint64 pid) {
     ProcStat stat;
     if (pid > 0 && pid <= std::numeric_limits<pid_t>::max() && readStatOf(pid, stat))
         return stat.startTime;
+#elif defined(Q_OS_WIN)
+    // A process object outlives its process while anyone holds a handle to it: only one that
+    // still runs counts.
+    const HANDLE process =
+        pid > 0 ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid)) : nullptr;
+    if (!process)
+        return std::nullopt;
+    FILETIME created, exited, kernel, user;
+    DWORD exitCode = 0;
+    const bool running = GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE &&
+                         GetProcessTimes(process, &created, &exited, &kernel, &user);
+    CloseHandle(process);
+    if (running)
+        return quint64(created.dwHighDateTime) << 32 | created.dwLowDateTime;
 #else
     Q_UNUSED(pid);
 #endif
@@ -165,6 +183,8 @@ std::optional<quint64> ProcessStates::ownStartTime() {
     ProcStat stat;
     if (readStat(AT_FDCWD, "/proc/self/stat", stat))
         return stat.startTime;
+#elif defined(Q_OS_WIN)
+    return startTime(qint64(GetCurrentProcessId()));
 #endif
     return std::nullopt;
 }

@@ -10,16 +10,18 @@
 #endif
 
 // What the system says of processes: when one started, and whether a process group still has a
-// running member. Read from Linux's /proc, which the group watchdog, the process trees of a run
-// and the recovery of dead runs all need.
+// running member. Read from Linux's /proc (on Windows, the start time from the process's own
+// times), which the group watchdog, the process trees of a run and the recovery of dead runs
+// all need.
 //
 // Everything here is async-signal-safe (plain system calls on fixed buffers): the watchdog's
 // watcher and a child about to exec call it, both forks of a program with many threads, where
 // another thread may have held the allocator's lock at the moment of the fork.
 namespace ProcessStates {
 
-// When a process started, in clock ticks since boot; tells a process from a later one with the
-// same id. Empty if there is no such process, and outside Linux.
+// When a process started, in clock ticks since boot (Linux) or as its creation time (Windows);
+// tells a process from a later one with the same id. Empty if there is no such process (on
+// Windows: none that still runs), and elsewhere.
 std::optional<quint64> startTime(qint64 pid);
 
 // The calling process's own start time, as startTime() gives it.

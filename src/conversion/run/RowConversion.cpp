@@ -5,6 +5,7 @@
 #include "conversion/run/ScriptFile.h"
 #include "conversion/run/StreamGobbler.h"
 #include "joblist/rules/TargetPaths.h"
+#include "joblist/scan/NativePath.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,14 +15,30 @@
 #include <filesystem>
 #include <system_error>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
 // Makes the folder a mirrored target goes in, and the ones above it; the
 // system's error number when it cannot, 0 when it is there.
 int makeTargetFolder(const QString& folder) {
     std::error_code error;
-    std::filesystem::create_directories(QFile::encodeName(folder).toStdString(), error);
+    std::filesystem::create_directories(toNativePath(folder), error);
     return error.value();
 }
+
+#ifdef Q_OS_WIN
+// Windows' own cmd.exe, from the system folder: never one that happens to lie in the working
+// folder or on the search path.
+QString commandInterpreter() {
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return QStringLiteral("cmd.exe");
+    return QString::fromWCharArray(folder, int(length)) + QStringLiteral("\\cmd.exe");
+}
+#endif
 
 constexpr int StopPollMs = 25;
 constexpr int GiveUpAfterKillMs = 2000;
@@ -102,8 +119,10 @@ void RowConversion::startStep(Step step) {
     m_tree->prepare(*m_process);
     QProcess* process = m_process.get();
     connect(process, &QProcess::started, this, [this] {
-        m_tree->adopt(*m_process);
-        if (m_journal)
+        // Ended before it ran anything when it cannot be held: nothing it would start could
+        // then be reached by Cancel or by the program's end.
+        m_outsideTree = !m_tree->adopt(*m_process);
+        if (m_journal && !m_outsideTree)
             m_journal->rowGroup(m_jobIndex, m_process->processId());
     });
     connect(process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
@@ -118,8 +137,19 @@ void RowConversion::startStep(Step step) {
     } else if (m_system == TargetSystem::Mac) {
         process->startCommand(m_launch->command);
     } else {
+#ifdef Q_OS_WIN
+        // Through cmd, named, as Windows itself starts a batch file (and as it documents: Wine
+        // refuses to start an empty one directly). cmd /c takes the rest of the line without
+        // its outer quotes: the quoted script, "/c start" and the quoted folder, each exactly
+        // as written. Qt's own quoting would escape the folder's quotes with backslashes,
+        // which cmd does not know, and leave an "&" in a folder's name outside any quotes.
+        process->setProgram(commandInterpreter());
+        process->setNativeArguments(QStringLiteral("/c \"") + m_launch->program + QLatin1Char(' ') +
+                                    m_launch->arguments.join(QLatin1Char(' ')) + QLatin1Char('"'));
+#else
         process->setProgram(m_launch->program);
         process->setArguments(m_launch->arguments);
+#endif
         process->start();
     }
 }
@@ -137,6 +167,11 @@ void RowConversion::stepFinished(int exitCode, bool normalExit) {
     m_gobbler->drain();
     if (m_done || m_stopPoll.isActive())
         return; // cancelling: checkStopped() waits for the whole tree
+    if (m_outsideTree) {
+        m_outcome.launched = false;
+        finish();
+        return;
+    }
     // Whatever the script left running in the background ends with it.
     if (m_tree->alive())
         m_tree->kill();

@@ -73,6 +73,8 @@ private:
     std::unique_ptr<StreamGobbler> m_gobbler;
     std::unique_ptr<ProcessTree> m_tree;
 
+    bool m_outsideTree = false; // started, but could not be made part of its tree
+
     QTimer m_stopPoll;
     QElapsedTimer m_stopClock;
     bool m_killed = false;

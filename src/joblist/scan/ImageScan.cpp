@@ -4,6 +4,9 @@
 #include "joblist/scan/FolderImages.h"
 #include "joblist/scan/FolderNames.h"
 #include "joblist/scan/SceneScan.h"
+#ifndef Q_OS_WIN
+#include "joblist/scan/NativePath.h"
+#endif
 
 #include <QCollator>
 #include <QDir>
@@ -12,11 +15,15 @@
 #include <QThread>
 
 #include <algorithm>
-#include <filesystem>
 #include <numeric>
 #include <optional>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <filesystem>
 namespace fs = std::filesystem;
+#endif
 
 namespace {
 // One folder's entries that matter, by name.
@@ -29,12 +36,56 @@ bool isHidden(const QString& name) {
     return name.startsWith(QLatin1Char('.'));
 }
 
+#ifdef Q_OS_WIN
+// The entries of a folder, without following links or junctions to folders;
+// nothing when it cannot be listed. One pass of FindFirstFileEx gives each
+// name with its attributes. Folders Windows hides (its recycle bins, system
+// folders) are skipped as the dot folders are.
+std::optional<Listing> listFolder(const QString& folder, const ScanCounters& counters) {
+    QString pattern = QDir::toNativeSeparators(folder);
+    if (!pattern.endsWith(QLatin1Char('\\')))
+        pattern += QLatin1Char('\\');
+    pattern += QLatin1Char('*');
+    WIN32_FIND_DATAW entry;
+    const HANDLE find =
+        FindFirstFileExW(reinterpret_cast<const wchar_t*>(pattern.utf16()), FindExInfoBasic, &entry,
+                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (find == INVALID_HANDLE_VALUE) // an empty drive has not even "."
+        return GetLastError() == ERROR_FILE_NOT_FOUND ? std::optional(Listing{}) : std::nullopt;
+    Listing listing;
+    bool more = true;
+    for (; more; more = FindNextFileW(find, &entry)) {
+        if (counters.cancel.load(std::memory_order_relaxed))
+            break;
+        const QString name = QString::fromWCharArray(entry.cFileName);
+        if (name == QLatin1String(".") || name == QLatin1String(".."))
+            continue;
+        const DWORD attributes = entry.dwFileAttributes;
+        // Links and junctions name another place; cloud and deduplicated files are reparse
+        // points too, but hold their own data. Wine gives Linux's links no tag.
+        const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                          (entry.dwReserved0 == 0 || IsReparseTagNameSurrogate(entry.dwReserved0));
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (!link && !isHidden(name) && !(attributes & FILE_ATTRIBUTE_HIDDEN))
+                listing.folders << name;
+        } else if (hasImageExtension(name) &&
+                   (!link || QFileInfo(folder + QLatin1Char('\\') + name).isFile())) {
+            listing.images << name;
+        }
+    }
+    const bool complete = more || GetLastError() == ERROR_NO_MORE_FILES; // more: cancelled
+    FindClose(find);
+    if (!complete)
+        return std::nullopt;
+    return listing;
+}
+#else
 // The entries of a folder, without following links to folders; nothing when
 // it cannot be listed (it does not exist, may not be read, or its name cannot
 // be written back the way the file system spells it).
 std::optional<Listing> listFolder(const QString& folder, const ScanCounters& counters) {
     std::error_code error;
-    fs::directory_iterator entries(QFile::encodeName(folder).toStdString(), error);
+    fs::directory_iterator entries(toNativePath(folder), error);
     if (error)
         return std::nullopt;
     Listing listing;
@@ -44,8 +95,7 @@ std::optional<Listing> listFolder(const QString& folder, const ScanCounters& cou
         if (counters.cancel.load(std::memory_order_relaxed))
             return listing;
         const fs::directory_entry& entry = *entries;
-        const QString name =
-            QFile::decodeName(QByteArray::fromStdString(entry.path().filename().native()));
+        const QString name = fromNativePath(entry.path().filename());
         std::error_code typeError;
         const fs::file_type type = entry.symlink_status(typeError).type();
         if (type == fs::file_type::directory) {
@@ -59,6 +109,8 @@ std::optional<Listing> listFolder(const QString& folder, const ScanCounters& cou
     }
     return listing;
 }
+
+#endif
 
 // Sorts names as a file manager shows them; names the collator finds equal
 // keep a fixed order all the same.
