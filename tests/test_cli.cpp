@@ -1,6 +1,7 @@
 // corvane-cli as a pipeline runs it: a real process, no display, the stand-in
 // converter; and the window's engine doing the same rows the same way.
 #include "app/CorvaneGUI.h"
+#include "conversion/run/Machine.h"
 #include "joblist/JobTableModel.h"
 #include "testsupport/DialogRecorder.h"
 #include "testsupport/TestSupport.h"
@@ -86,9 +87,12 @@ Ran TestCli::cli(const QStringList& arguments, const QByteArray& input) {
     process.closeWriteChannel();
     if (!process.waitForFinished(60000))
         return {};
+    // Windows ends the lines of a text stream with CR LF.
+    const auto text = [](const QByteArray& bytes) {
+        return QString::fromUtf8(bytes).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    };
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+            text(process.readAllStandardOutput()), text(process.readAllStandardError())};
 }
 
 void TestCli::exitStatus_data() {
@@ -99,7 +103,8 @@ void TestCli::exitStatus_data() {
     const QString fake = TestSupport::fakeConverter();
     const QStringList convert{"convert", "--converter", fake, "--custom", "--switches-from-image"};
     QTest::newRow("converted, relative paths")
-        << (convert + QStringList{"lib/a.png"}) << 0 << "lib/a.png: converted";
+        << (convert + QStringList{"lib/a.png"}) << 0
+        << QRegularExpression::escape(QDir::toNativeSeparators("lib/a.png: converted"));
     QTest::newRow("one fails") << (convert + QStringList{"lib/a.png", "bad"}) << 1
                                << "fail.png: failed: imf_copy: failing with exit code 3";
     QTest::newRow("no image in a folder")
@@ -127,9 +132,10 @@ void TestCli::exitStatus() {
 }
 
 void TestCli::namesFromAPipeAsJson() {
-    QStringList names{"quote\"d 'x'.png", "\u00fcn\u00ef c\u00f6d\u00e9.png", "100%.png"};
+    QStringList names{"\u00fcn\u00ef c\u00f6d\u00e9.png", "100% & (b) ^!.png", "it's.png"};
 #ifndef Q_OS_WIN
-    names << "new\nline.png";
+    names << "new\nline.png"
+          << "quote\"d.png"; // neither is a Windows name
 #endif
     QByteArray input;
     for (const QString& name : names) {
@@ -181,12 +187,13 @@ void TestCli::sameLinesVerdictsAndScriptsAsTheWindow() {
     QVERIFY(QFile::copy(path("bad/fail.png"), path("lib/sub/fail.png")));
     // The window: a library with its subfolders into a mirrored tree.
     auto window = TestSupport::makeWindow();
-    G::system = TargetSystem::Mac;
+    G::system = thisMachinesSystem(); // the command line's flavour
     G::fieldImfCopy->setText(fake);
     G::checkCustom->setChecked(true);
     G::fieldCustom->setText("--switches-from-image");
     G::checkSameDirectory->setChecked(false);
-    G::fieldDirectory->setText(path("out"));
+    G::fieldDirectory->setText(
+        QDir::toNativeSeparators(path("out"))); // as the folder dialog fills it
     G::includeSubfolders = true;
     G::scanAndAdd({QDir::toNativeSeparators(path("lib"))});
     QVERIFY(TestSupport::finishScan());
@@ -198,6 +205,7 @@ void TestCli::sameLinesVerdictsAndScriptsAsTheWindow() {
         T::queueFiles(Dialogs::FileAnswer{{path(QString("window.") + flavour)}, 1});
         G::createScript();
     }
+    G::system = thisMachinesSystem();
     QVERIFY(QDir().mkpath(path("out")));
     qputenv("CORVANE_FAKE_IMF_COPY_LOG", path("window.log").toLocal8Bit());
     G::processImages();

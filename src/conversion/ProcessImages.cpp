@@ -82,6 +82,7 @@ void CorvaneGUI::processImages() {
     request.ledger = &ledger;
     request.recoveredTargets = std::exchange(recoveredTargets, 0);
     request.maxAtOnce = conversionsAtOnce;
+    request.echoExitValues = true;
     startRun(std::move(request));
 }
 

@@ -77,6 +77,8 @@ void ConversionQueue::startMore() {
         auto* row = new RowConversion(m_system, m_folder->filePath(rowScriptName(m_system, job)),
                                       std::move(next), this);
         row->keepJournal(m_folder.get(), job);
+        if (m_echoExitValues)
+            row->echoExitValue();
         next = ConversionJob{};
         connect(row, &RowConversion::finished, this, [this, job, row] { rowEnded(job, row); });
         m_active.emplace(job, row);

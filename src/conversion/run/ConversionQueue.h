@@ -34,6 +34,8 @@ public:
     // Every row that ends converted is recorded in `ledger` (which must outlive
     // the queue) with the flags and the converter that made it.
     void recordInto(Ledger* ledger, QString options, ConverterIdentity converter);
+    // Each row's script prints its exit value (see RowConversion::echoExitValue).
+    void echoExitValues() { m_echoExitValues = true; }
 
     // Makes the private folder and tries a first script in it; false when
     // that fails, and then nothing may run.
@@ -70,4 +72,5 @@ private:
     int m_running = 0;
     bool m_cancelling = false;
     bool m_finished = false;
+    bool m_echoExitValues = false;
 };

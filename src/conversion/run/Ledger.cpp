@@ -207,6 +207,12 @@ QString Ledger::defaultPath() {
 Ledger::Ledger(const QString& path)
     : m_path(path) {
     m_status.path = QDir::toNativeSeparators(path);
+    // The driver is loaded here, on the thread that makes the ledger, not by the ledger's own
+    // thread: on Windows (under Wine at least) a driver first loaded by that thread, which
+    // has ended by then, hangs the exit of the process.
+    const QString loading = connectionName("load");
+    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), loading);
+    QSqlDatabase::removeDatabase(loading);
     std::promise<void> opened;
     m_opened = opened.get_future().share();
     m_writer = new LedgerWriter(path, m_mutex, m_pending, m_status, std::move(opened));

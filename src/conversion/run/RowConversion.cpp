@@ -186,7 +186,7 @@ void RowConversion::stepFinished(int exitCode, bool normalExit) {
         return;
     }
     m_outcome.scriptExit = exitCode;
-    if (m_system == TargetSystem::Windows)
+    if (m_echoExitValue && m_system == TargetSystem::Windows)
         QTextStream(stdout) << "Process exitValue: " << exitCode << Qt::endl;
     finish();
 }

@@ -33,6 +33,10 @@ public:
 
     // Notes the row's target and process groups in the run's journal.
     void keepJournal(RunFolder* folder, int job);
+    // Prints the Windows flavour's "Process exitValue" line to standard
+    // output as each script ends: the window's console shows it, while the
+    // command line keeps its standard output for its results.
+    void echoExitValue() { m_echoExitValue = true; }
     void start();
     // Ends the running script and everything it started: politely, then
     // killed after the grace period. finished() follows once all of it is gone.
@@ -58,6 +62,7 @@ private:
     void finish();
 
     TargetSystem m_system;
+    bool m_echoExitValue = false;
     QString m_scriptPath;
     ConversionJob m_job;
     std::optional<ScriptLaunch> m_launch;

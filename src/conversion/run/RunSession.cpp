@@ -34,6 +34,8 @@ RunSession::RunSession(RunRows& model, Request request, QObject* parent)
     if (request.ledger)
         m_queue->recordInto(request.ledger, buildFlagString(m_lines.settings().flags),
                             std::move(request.converter));
+    if (request.echoExitValues)
+        m_queue->echoExitValues();
     connect(m_queue.get(), &ConversionQueue::jobStarted, this, &RunSession::jobStarted);
     connect(m_queue.get(), &ConversionQueue::jobFinished, this, &RunSession::jobFinished);
     // Queued, so the queue is no longer on the stack when it is dropped.

@@ -44,6 +44,8 @@ public:
         ConverterIdentity converter;
         // Incomplete targets of a run that never ended, removed at start.
         int recoveredTargets = 0;
+        // The window's console line per script (see RowConversion::echoExitValue).
+        bool echoExitValues = false;
     };
 
     RunSession(RunRows& rows, Request request, QObject* parent = nullptr);
