@@ -1,9 +1,9 @@
 // File > "Add From Scene..." and dropped scenes, through the window: the rows
 // a scene's textures give, and the one box that says what happened.
 #include "app/CorvaneGUI.h"
-#include "testsupport/DialogRecorder.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/customTable.h"
+#include "testsupport/DialogRecorder.h"
 #include "testsupport/SceneFixtures.h"
 #include "testsupport/TestSupport.h"
 
@@ -84,7 +84,7 @@ void TestAddFromScene::aMayaSceneFromTheFileMenu() {
                            path("library/rock.u1_v1.png"),
                            path("library/rock.u2_v1.png"),
                            path("library/rock.u1_v2.png"),
-                           path("desktop/decal \"v2\".png"),
+                           path("desktop/" + SceneFixtures::decalName()),
                            path("project/sourceimages/some/very/long/folder/café texture.png"),
                            path("project/scenes/note.png")};
     QCOMPARE(column(JobTableModel::ImageColumn), rows);

@@ -53,7 +53,7 @@ void TestSceneReaders::fixtures_data() {
                        "12|skinFile|3|sourceimages\\skin\\skin.1001.tif",
                        "15|metalFile|0|/r/library/metal.tga",
                        "17|rockImage|0|/r/library/rock.<UVTILE>.png",
-                       "19|decalTexture|0|/r/desktop/decal \"v2\".png",
+                       "19|decalTexture|0|/r/desktop/" + SceneFixtures::decalName(),
                        "21|longFile|0|sourceimages/some/very/long/folder/café texture.png",
                        "24|goneFile|0|sourceimages/gone.tif",
                        "26|woodAgain|0|" + wood,
@@ -62,7 +62,7 @@ void TestSceneReaders::fixtures_data() {
     QTest::newRow("usd ascii") << SceneFormat::UsdAscii << SceneFixtures::usdAscii(root)
                                << QStringList{"10||0|../sourceimages/wood.jpg",
                                               "11||0|/r/library/metal.tga",
-                                              "14||0|/r/desktop/decal \"v2\".png",
+                                              "14||0|/r/desktop/" + SceneFixtures::decalName(),
                                               "15||0|..\\sourceimages\\skin\\skin.<UDIM>.tif",
                                               "16||0|../sourceimages/some/very/long/folder/"
                                               "café texture.png",
@@ -72,7 +72,7 @@ void TestSceneReaders::fixtures_data() {
                                << QStringList{"5||0|../sourceimages/wood.jpg",
                                               "8||0|../sourceimages/skin\\skin.<UDIM>.tif",
                                               "12||0|/r/library/metal.tga",
-                                              "15||0|/r/desktop/decal \"v2\".png",
+                                              "15||0|/r/desktop/" + SceneFixtures::decalName(),
                                               "19||0|../sourceimages/some/very/long/folder/"
                                               "café texture.png",
                                               "20||0|../sourceimages/gone.tif",
@@ -80,7 +80,7 @@ void TestSceneReaders::fixtures_data() {
     QTest::newRow("path list") << SceneFormat::PathList << SceneFixtures::pathList(root)
                                << QStringList{"2||0|../sourceimages/wood.jpg",
                                               "3||0|/r/library/metal.tga",
-                                              "4||0|/r/desktop/decal \"v2\".png",
+                                              "4||0|/r/desktop/" + SceneFixtures::decalName(),
                                               "5||0|..\\sourceimages\\skin\\skin.<UDIM>.tif",
                                               "7||0|../sourceimages/some/very/long/folder/"
                                               "café texture.png",

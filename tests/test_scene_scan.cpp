@@ -32,7 +32,7 @@ QStringList described(const SceneTextures& scene, const QString& root) {
 
 const QStringList foundBesideTheFile{
     "beside-scene project/sourceimages/wood.jpg", "as-written library/metal.tga",
-    "as-written desktop/decal \"v2\".png",
+    "as-written desktop/" + SceneFixtures::decalName(),
     "beside-scene project/sourceimages/skin/skin.1001.tif,project/sourceimages/skin/"
     "skin.1002.tif,project/sourceimages/skin/skin.1004.tif",
     "beside-scene project/sourceimages/some/very/long/folder/café texture.png"};
@@ -76,7 +76,7 @@ void TestSceneScan::fixturesInTheirProject_data() {
                        "as-written library/metal.tga",
                        "as-written library/rock.u1_v1.png,library/rock.u2_v1.png,library/"
                        "rock.u1_v2.png",
-                       "as-written desktop/decal \"v2\".png",
+                       "as-written desktop/" + SceneFixtures::decalName(),
                        "under-project project/sourceimages/some/very/long/folder/café texture.png",
                        "missing sourceimages/gone.tif",
                        "beside-scene project/scenes/note.png",
@@ -108,7 +108,7 @@ void TestSceneScan::aSceneOutsideAnyProject() {
                                "as-written library/metal.tga",
                                "as-written library/rock.u1_v1.png,library/rock.u2_v1.png,library/"
                                "rock.u1_v2.png",
-                               "as-written desktop/decal \"v2\".png",
+                               "as-written desktop/" + SceneFixtures::decalName(),
                                "missing sourceimages/some/very/long/folder/café texture.png",
                                "missing sourceimages/gone.tif", "missing note.png",
                                "missing sourceimages/bark.<UDIM>.tif"}));

@@ -5,9 +5,25 @@
 #include <QFileInfo>
 
 namespace SceneFixtures {
+
+QString decalName() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("decal 'v2'.png");
+#else
+    return QStringLiteral("decal \"v2\".png");
+#endif
+}
+
 namespace {
 QByteArray withRoot(const char* text, const QString& root) {
-    return QByteArray(text).replace("%ROOT%", root.toUtf8());
+    QByteArray bytes = QByteArray(text).replace("%ROOT%", root.toUtf8());
+#ifdef Q_OS_WIN
+    // No Windows file name holds a double quote: the decal's name quotes with apostrophes.
+    for (const char* quoted :
+         {"decal \\\"v2\\\".png", "decal &quot;v2&quot;.png", "decal \"v2\".png"})
+        bytes.replace(quoted, decalName().toUtf8());
+#endif
+    return bytes;
 }
 
 bool write(const QString& path, const QByteArray& bytes) {
@@ -148,7 +164,7 @@ QStringList textureFiles() {
             QStringLiteral("library/rock.u1_v1.png"),
             QStringLiteral("library/rock.u2_v1.png"),
             QStringLiteral("library/rock.u1_v2.png"),
-            QStringLiteral("desktop/decal \"v2\".png")};
+            QStringLiteral("desktop/") + decalName()};
 }
 
 bool writeProject(const QString& root) {

@@ -12,6 +12,10 @@
 // Absolute paths lead under `root`. The same bytes seed the readers' fuzzing.
 namespace SceneFixtures {
 
+// The name of the texture whose name holds quotes: double quotes, escaped in
+// each format; apostrophes on Windows, whose file names hold no double quote.
+QString decalName();
+
 // Maya ASCII, meant for <root>/project/scenes/shot010.ma.
 QByteArray mayaAscii(const QString& root);
 // USD ASCII, meant for <root>/project/scenes/shot010.usda.
