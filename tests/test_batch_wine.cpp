@@ -76,6 +76,7 @@ private:
     QString m_wine;
     QString m_wineServer;
     QString m_converter;
+    QByteArray m_lastOutput;
 };
 
 void TestBatchWine::initTestCase() {
@@ -226,8 +227,9 @@ QStringList TestBatchWine::runExported(const QString& script, const QString& loc
     // A first start builds the prefix: tens of seconds on a slow machine.
     const bool ran = runWine({"cmd", "/c", windowsPath(script)}, env, 240000, output);
     stopWineServer();
+    m_lastOutput = output;
     if (!ran)
-        qWarning() << output;
+        qWarning().noquote() << output;
     return QString::fromUtf8(TestSupport::readAll(log)).split('\n', Qt::SkipEmptyParts);
 }
 
@@ -274,10 +276,13 @@ void TestBatchWine::exportedBatchFileMirrorsTheTree() {
     QCOMPARE(bytes.count("mkdir"), folders.size() + 1);
     QCOMPARE(bytes.startsWith("@chcp 65001 >nul"), locale == utf8Locale);
 
-    const QStringList received = runExported(script, locale);
-    QCOMPARE(received.size(), rows.size());
-    for (int i = 0; i < received.size(); ++i)
-        QCOMPARE(received[i].section('\t', 2), expected[i]);
+    QStringList targets;
+    for (const QString& line : runExported(script, locale))
+        targets << line.section('\t', 2);
+    // What the interpreter printed tells a missing line's cause.
+    if (targets != expected)
+        qWarning().noquote() << m_lastOutput;
+    QCOMPARE(targets, expected);
     for (const QString& target : expected)
         QVERIFY2(QFileInfo(unixPath(target)).size() > 0, qPrintable(target));
 }

@@ -94,4 +94,7 @@ fi
 kill "$pid"
 wait "$pid" || true
 pid=
+# The command line beside it, answering where there is no display.
+env -u DISPLAY -u QT_QPA_PLATFORM "$usr/bin/corvane-cli" --version >"$work/cli.log" 2>&1 ||
+    { cat "$work/cli.log" >&2; fail "usr/bin/corvane-cli --version"; }
 echo "ok: $(basename "$deb") builds, unpacks, validates and starts"

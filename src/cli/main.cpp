@@ -15,8 +15,17 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace {
 CliExit run(const CliRequest& request, CliConsole& console) {
+#ifdef Q_OS_WIN
+    // As it comes: a text-mode stream would end at a Ctrl+Z byte and change line ends.
+    _setmode(_fileno(stdin), _O_BINARY);
+#endif
     QFile standardInput;
     standardInput.open(stdin, QIODevice::ReadOnly);
     const QStringList paths = requestedPaths(request, standardInput);
