@@ -1,5 +1,7 @@
 #include "joblist/scan/FolderNames.h"
 
+#include "joblist/scan/NativePath.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -9,27 +11,9 @@
 namespace fs = std::filesystem;
 
 namespace {
-// Paths cross into std::filesystem in the form the system spells them: bytes
-// on Unix, UTF-16 on Windows.
-fs::path systemPath(const QString& path) {
-#ifdef Q_OS_WIN
-    return fs::path(path.toStdWString());
-#else
-    return fs::path(QFile::encodeName(path).toStdString());
-#endif
-}
-
-QString nameOf(const fs::path& path) {
-#ifdef Q_OS_WIN
-    return QString::fromStdWString(path.filename().wstring());
-#else
-    return QFile::decodeName(QByteArray::fromStdString(path.filename().string()));
-#endif
-}
-
 std::optional<QStringList> listFiles(const QString& folder) {
     std::error_code error;
-    fs::directory_iterator entries(systemPath(folder), error);
+    fs::directory_iterator entries(toNativePath(folder), error);
     if (error)
         return std::nullopt;
     QStringList names;
@@ -40,7 +24,7 @@ std::optional<QStringList> listFiles(const QString& folder) {
         const fs::file_type type = entries->symlink_status(typeError).type();
         if (type == fs::file_type::regular ||
             (type == fs::file_type::symlink && entries->is_regular_file(typeError)))
-            names << nameOf(entries->path());
+            names << fromNativePath(entries->path().filename());
     }
     return names;
 }
