@@ -130,23 +130,50 @@ QString quoted(const QString& text) {
     return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 
+// Appends one line whole. Several conversions run at once and log to the same files: on Unix
+// an O_APPEND write of a line is one atomic append; Windows has no such append for writers that
+// each seek to the end, so there each writer takes the file alone (others wait their turn).
+bool appendLine(const QString& path, const QByteArray& line, QString& error) {
+#ifdef Q_OS_WIN
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int tries = 0; tries < 10000; ++tries) {
+        file = CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), FILE_APPEND_DATA,
+                           FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION)
+            break;
+        Sleep(1);
+    }
+    if (file == INVALID_HANDLE_VALUE) {
+        error = QStringLiteral("error %1").arg(GetLastError());
+        return false;
+    }
+    DWORD written = 0;
+    const bool ok = SetFilePointer(file, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER &&
+                    WriteFile(file, line.constData(), DWORD(line.size()), &written, nullptr) &&
+                    written == DWORD(line.size());
+    if (!ok)
+        error = QStringLiteral("error %1").arg(GetLastError());
+    CloseHandle(file);
+    return ok;
+#else
+    QFile log(path);
+    if (!log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered) ||
+        log.write(line) != line.size()) {
+        error = log.errorString();
+        return false;
+    }
+    return true;
+#endif
+}
+
 bool appendToLog(const QString& logPath, const QByteArrayList& args) {
     QByteArray line = QByteArray::number(args.size());
     for (const QByteArray& arg : args)
         line += ' ' + arg.toPercentEncoding();
     line += '\n';
-
-    // Unbuffered so the line goes out in one append write: the front end runs several
-    // conversions at once and their lines must not interleave.
-    QFile log(logPath);
-    if (!log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
-        printError(QStringLiteral("cannot open argument log %1: %2")
-                       .arg(quoted(logPath), log.errorString()));
-        return false;
-    }
-    if (log.write(line) != line.size()) {
-        printError(QStringLiteral("cannot write argument log %1: %2")
-                       .arg(quoted(logPath), log.errorString()));
+    QString error;
+    if (!appendLine(logPath, line, error)) {
+        printError(QStringLiteral("cannot write argument log %1: %2").arg(quoted(logPath), error));
         return false;
     }
     return true;
@@ -303,9 +330,8 @@ void logEvent(const char* what) {
     const QByteArray line = QByteArray(what) + ' ' +
                             QByteArray::number(QCoreApplication::applicationPid()) + ' ' +
                             QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + '\n';
-    QFile log(path);
-    if (log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        log.write(line);
+    QString error;
+    appendLine(path, line, error); // events are the tests' business; a conversion goes on
 }
 
 // Processor time, not wall time: with several conversions at once on few cores the work
