@@ -19,12 +19,7 @@ namespace {
 using G = CorvaneGUI;
 namespace T = Dialogs::Testing;
 
-QStringList column(int index) {
-    QStringList texts;
-    for (int row = 0; row < G::model->rowCount(); ++row)
-        texts << G::model->index(row, index).data().toString();
-    return texts;
-}
+using TestSupport::column;
 
 void drop(const QList<QUrl>& urls) {
     QMimeData data;

@@ -1,10 +1,10 @@
 // Filling the table through the add dialogs, and the output-directory controls.
 #include "app/CorvaneGUI.h"
-#include "testsupport/DialogRecorder.h"
 #include "app/FileFilterProxyModel.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/rules/ImagesFilter.h"
 #include "joblist/rules/TargetPaths.h"
+#include "testsupport/DialogRecorder.h"
 #include "testsupport/TestSupport.h"
 
 #include <QCheckBox>
@@ -21,12 +21,7 @@ namespace {
 using G = CorvaneGUI;
 namespace T = Dialogs::Testing;
 
-QStringList column(int index) {
-    QStringList texts;
-    for (int row = 0; row < G::model->rowCount(); ++row)
-        texts << G::model->index(row, index).data().toString();
-    return texts;
-}
+using TestSupport::column;
 
 QString native(const QString& path) {
     return QDir::toNativeSeparators(path);

@@ -1,7 +1,7 @@
 // Converting for real: "Process" with the stand-in converter, and "Create Script".
 #include "app/CorvaneGUI.h"
-#include "conversion/run/RunSession.h"
 #include "conversion/rules/ScriptText.h"
+#include "conversion/run/RunSession.h"
 #include "joblist/JobTableModel.h"
 #include "joblist/rules/FileFilter.h"
 #include "testsupport/DialogRecorder.h"
@@ -609,17 +609,7 @@ void TestConversion::exportedScriptConverts() {
     QVERIFY(!QFile::exists(path("one.map")));
     QCOMPARE(statuses(), QStringList({"Unprocessed", "Unprocessed"}));
 
-    // Run by its interpreter: bash, or cmd for the batch file, whose pauses read the end of
-    // its input and go on.
-    QProcess shell;
-#ifdef Q_OS_WIN
-    shell.start("cmd", {"/c", path("later.bat")});
-    shell.closeWriteChannel();
-#else
-    shell.start("bash", {path("later.sh")});
-#endif
-    QVERIFY(shell.waitForFinished());
-    QCOMPARE(shell.exitCode(), 0);
+    QCOMPARE(TestSupport::runSavedScript(path("later")), 0);
     QVERIFY(QFileInfo(path("one.map")).size() > 0);
     QVERIFY(QFileInfo(path("two $x.map")).size() > 0);
 }

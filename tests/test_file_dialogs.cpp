@@ -1,9 +1,9 @@
 // The real file dialogs, opened offscreen and worked through their own widgets
 // as a person would: the name field, the file-type box, the accept button.
 #include "app/CorvaneGUI.h"
-#include "testsupport/DialogRecorder.h"
 #include "conversion/rules/ScriptFilters.h"
 #include "joblist/JobTableModel.h"
+#include "testsupport/DialogRecorder.h"
 #include "testsupport/TestSupport.h"
 
 #include <QAbstractItemView>
@@ -158,12 +158,7 @@ void clickEntry(QFileDialog* dialog, const QString& name, Qt::KeyboardModifiers 
     QFAIL(qPrintable("not listed: " + name));
 }
 
-QStringList column(int index) {
-    QStringList texts;
-    for (int row = 0; row < G::model->rowCount(); ++row)
-        texts << G::model->index(row, index).data().toString();
-    return texts;
-}
+using TestSupport::column;
 } // namespace
 
 // An empty start folder means home, which Windows takes from the user's profile rather than

@@ -31,12 +31,7 @@ QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-QStringList column(int index) {
-    QStringList texts;
-    for (int row = 0; row < G::model->rowCount(); ++row)
-        texts << G::model->index(row, index).data().toString();
-    return texts;
-}
+using TestSupport::column;
 
 // A window set up to convert with the stand-in, in the host's flavour, taking
 // folders with their subfolders.
@@ -294,17 +289,7 @@ void TestLibraries::exportedScriptBuildsTheMirroredTree() {
     QVERIFY(T::questions().empty());
     QVERIFY(!QFile::exists(path("out put"))); // made by the script, not by the export
 
-    // Run by its interpreter: bash, or cmd for the batch file, whose pauses read the end of
-    // its input and go on.
-    QProcess shell;
-#ifdef Q_OS_WIN
-    shell.start("cmd", {"/c", native(path("later.bat"))});
-    shell.closeWriteChannel();
-#else
-    shell.start("bash", {path("later.sh")});
-#endif
-    QVERIFY(shell.waitForFinished());
-    QCOMPARE(shell.exitCode(), 0);
+    QCOMPARE(TestSupport::runSavedScript(path("later")), 0);
     for (QString relative : relatives) {
         relative.replace(".png", ".map");
         QVERIFY2(QFileInfo(path("out put/" + relative)).size() > 0, qPrintable(relative));

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -89,6 +90,29 @@ QStringList statuses() {
     for (const JobRow& row : CorvaneGUI::model->rows())
         texts << row.status;
     return texts;
+}
+
+QStringList column(int index) {
+    QStringList texts;
+    for (int row = 0; row < CorvaneGUI::model->rowCount(); ++row)
+        texts << CorvaneGUI::model->index(row, index).data().toString();
+    return texts;
+}
+
+int runSavedScript(const QString& stem) {
+    QProcess shell;
+#ifdef Q_OS_WIN
+    shell.start(QStringLiteral("cmd"), {"/c", QDir::toNativeSeparators(stem + ".bat")});
+    shell.closeWriteChannel();
+#else
+    shell.start(QStringLiteral("bash"), {stem + ".sh"});
+#endif
+    if (!shell.waitForFinished(60000)) {
+        shell.kill();
+        shell.waitForFinished();
+        return -1;
+    }
+    return shell.exitStatus() == QProcess::NormalExit ? shell.exitCode() : -1;
 }
 
 QList<bool> ticks() {

@@ -34,6 +34,8 @@ void setStatus(JobTableModel& model, int row, const QString& status);
 
 // Every row's status, and every row's tick, in table order.
 QStringList statuses();
+// The texts the window's table shows in one column, top to bottom.
+QStringList column(int index);
 QList<bool> ticks();
 
 // Waits for the conversion run under way (if any) to end; false when it is
@@ -56,6 +58,11 @@ QString failedRunText(int exitCode);
 // given for either stands for a location that cannot hold a folder.
 void useCacheFolder(const QString& folder);
 void useDataFolder(const QString& data);
+
+// Runs a script Create Script saved as `stem` plus its flavour's suffix through its
+// interpreter: bash, or cmd for the batch file (whose pauses read the end of its input and go
+// on). Its exit status, or -1 when it did not end within a minute.
+int runSavedScript(const QString& stem);
 
 // Where runs keep their folders now (QStandardPaths::CacheLocation).
 QString cacheLocation();
